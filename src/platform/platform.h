@@ -1,0 +1,65 @@
+// The operating-system services Velkora uses, as the core sees them. The Win32
+// backing makes the real calls; tests use an in-memory fake. Nothing here
+// depends on <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "status/status_payload.h"
+#include "status/text.h"
+
+namespace velkora {
+
+// A window or icon handle as the system gives it, widened to 64 bits.
+using Handle = std::uint64_t;
+
+struct MemoryFigures {
+    std::uint32_t load;       // percent of physical memory in use, 0 to 100
+    std::uint64_t totalPhys;  // bytes
+    std::uint64_t availPhys;  // bytes
+};
+
+// What an automation method returns, as far as Velkora reads it.
+using AutomationValue = std::variant<std::monostate, std::int64_t, double, bool, Text>;
+
+enum class WindowScope { TopLevel, MessageOnly };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Messenger delivery. FindMessengerWindow yields the next window of class
+    // "MsnMsgrUIManager" after `after` (0 starts the walk) and 0 when none is
+    // left. SendStatusRecord delivers one WM_COPYDATA and returns once the
+    // window has handled it, or once the wait for a hung window is over.
+    virtual Handle FindMessengerWindow(WindowScope scope, Handle after) = 0;
+    virtual void SendStatusRecord(Handle window, const StatusRecord& record) = 0;
+
+    // System information.
+    virtual std::uint64_t TickCount() = 0;  // milliseconds since the system started
+    virtual MemoryFigures MemoryStatus() = 0;
+    virtual Text TimeText() = 0;            // the current time, user locale's time format
+    virtual Text DateText() = 0;            // the current date, user locale's short date format
+    virtual Text DecimalSeparator() = 0;    // of the user locale
+    // Creates the automation object `progId`, calls `method` by name with one
+    // text argument and releases the object. Throws RuntimeError on failure.
+    virtual AutomationValue InvokeByName(const Text& progId, const Text& method,
+                                         const Text& argument) = 0;
+
+    // Notification area: passes a NOTIFYICONDATAA record's bytes to the shell.
+    virtual bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) = 0;
+    // Converts to the system's 8-bit code page.
+    virtual std::string ToAnsi(const Text& text) = 0;
+
+    // Window actions.
+    virtual void ReleaseMouseCapture() = 0;
+    virtual void SendCaptionPress(Handle window) = 0;  // WM_NCLBUTTONDOWN with HTCAPTION
+    virtual void Launch(const Text& commandLine, int windowStyle) = 0;
+    virtual void MessageBox(const Text& text, const Text& caption) = 0;  // OK button only
+    virtual void EndProgram(int exitCode) = 0;
+};
+
+}  // namespace velkora

@@ -1,0 +1,46 @@
+// The one error type of Velkora's handlers. A control or platform call that
+// fails throws it; a handler either traps nothing (the error is shown with its
+// number and description and the program ends) or skips the failing step.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+#include "status/text.h"
+
+namespace velkora {
+
+class RuntimeError : public std::exception {
+public:
+    RuntimeError(std::int32_t number, Text description)
+        : number_(number), description_(std::move(description)) {}
+    std::int32_t Number() const { return number_; }
+    const Text& Description() const { return description_; }
+    const char* what() const noexcept override { return "Velkora run-time error"; }
+
+private:
+    std::int32_t number_;
+    Text description_;
+};
+
+// The numbers and texts of the run-time errors the controls raise.
+namespace errors {
+inline constexpr std::int32_t kInvalidCall = 5;        // removing at a bad position
+inline constexpr std::int32_t kOverflow = 6;           // a number too large for 32 bits
+inline constexpr std::int32_t kTypeMismatch = 13;      // a value that is no number
+inline constexpr std::int32_t kInvalidValue = 380;     // selecting a position that isn't there
+inline constexpr std::int32_t kListFull = 7;           // out of memory: the list is full
+
+[[noreturn]] inline void Raise(std::int32_t number) {
+    switch (number) {
+        case kInvalidCall: throw RuntimeError(number, u"Invalid procedure call or argument");
+        case kOverflow: throw RuntimeError(number, u"Overflow");
+        case kTypeMismatch: throw RuntimeError(number, u"Type mismatch");
+        case kInvalidValue: throw RuntimeError(number, u"Invalid property value");
+        case kListFull: throw RuntimeError(number, u"Out of memory");
+        default: throw RuntimeError(number, u"Application-defined or object-defined error");
+    }
+}
+}  // namespace errors
+
+}  // namespace velkora

@@ -1,0 +1,20 @@
+// PublishStatus: the one road by which anything reaches the messenger.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "status/text.h"
+
+namespace velkora {
+
+// Builds the payload once, then sends the same record to every window of
+// class "MsnMsgrUIManager": first the top-level windows in the order the walk
+// yields them, then message-only windows of the class that the top-level walk
+// did not reach. A handle that is negative as a signed 32-bit number gets no
+// message, but the walk goes on after it. Keeps no state, reports nothing.
+// Parameter order is the routine's own: Field0, Field2, Field1.
+void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, const Text& Field1,
+                   const Text& Category, const Text& Field3, const Text& Format, std::int16_t Show);
+
+}  // namespace velkora

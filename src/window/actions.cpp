@@ -1,0 +1,28 @@
+// The window's own actions: moving by the banner, the web link and closing.
+#include "window/actions.h"
+
+#include "window/form1.h"
+#include "window/form1_layout.h"
+#include "window/tray_record.h"
+
+namespace velkora {
+
+void BeginWindowDrag(Platform& platform, const FormWindow& window) {
+    platform.ReleaseMouseCapture();
+    platform.SendCaptionPress(window.WindowHandle());
+}
+
+void Form1::Image2_MouseDown() { BeginWindowDrag(platform_, Form); }
+
+void Form1::Label13_Click() {
+    constexpr int kMaximizedWithFocus = 3;
+    platform_.Launch(Text(u"explorer https://") + kWebHost, kMaximizedWithFocus);
+}
+
+void Form1::Label71_Click() {
+    // Whether or not an icon was ever added; closing sends nothing to the messenger.
+    TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
+    platform_.EndProgram(0);
+}
+
+}  // namespace velkora

@@ -1,0 +1,94 @@
+// Form1: the one window's state and every handler of its controls, written
+// once against the control model and the platform interface.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+
+#include "platform/platform.h"
+#include "sources/phrase_picker.h"
+#include "window/controls.h"
+
+namespace velkora {
+
+class Form1 {
+public:
+    // Binds the controls by name and attaches the handlers to their events,
+    // each under its error convention.
+    Form1(Platform& platform, ControlSet& controls);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // The icon category sent with every status line: "Music", "Office" or "Games".
+    Text StatusCategory;
+
+    // Publishing controller.
+    void Form_Load();
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void Option3_Click(int index);
+    void Command1_Click();
+    void Command2_Click();
+
+    // Source option interlocks.
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Check5_Click();
+
+    // Sources.
+    void Timer2_Timer();  // refreshes the uptime sentence
+    void Timer3_Timer();  // publishes the uptime sentence
+    void Timer5_Timer();  // memory
+    void Timer4_Timer();  // date and time
+    void Command3_Click();  // add a phrase
+    void Command7_Click();  // remove the selected phrase
+    void Command6_Click();  // clear the list
+    void Command4_Click();  // interval +
+    void Command5_Click();  // interval -
+    void List1_Click();
+    void Timer1_Timer();  // the phrase countdown
+
+    // Tray icon and window actions.
+    void Label14_Click();
+    void picSystemTray_MouseMove(int message);
+    void TaskbarCreated();
+    void Image2_MouseDown();
+    void Label13_Click();
+    void Label71_Click();
+
+    FormWindow& Form;
+    CheckBox &Check1, &Check2, &Check3, &Check4, &Check5;
+    OptionButton &Option1, &Option2, &Option3;
+    TextBox &Text1, &Text2, &Text3, &Text4, &Text5, &Text9, &Text10, &Text11;
+    Label &Label12, &Label13, &Label14, &Label15, &Label16, &Label17, &Label71;
+    CommandButton &Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7;
+    ListBox& List1;
+    Timer &Timer1, &Timer2, &Timer3, &Timer4, &Timer5;
+    PictureBox &picSystemTray, &picSystemTrayIcon1;
+    Image& Image2;
+
+private:
+    // Error conventions. A trapped handler shows an error it meets with its
+    // number and description and ends the program; Skip runs one step of a
+    // skip-on-failure handler and drops its error.
+    std::function<void()> Trapped(std::function<void()> handler);
+    void Skip(const std::function<void()>& step);
+    void ReportError(const RuntimeError& error);
+    void ReportAndEnd(const RuntimeError& error);
+
+    // Pattern A (one source text), pattern B (a phrase).
+    void PublishText(const Text& text);
+    void PublishPhrase(const Text& phrase);
+    void ProcessorSpeedStep();
+
+    double Number(const Text& text);
+    Text NumberText(double value);
+
+    Platform& platform_;
+    PhrasePicker picker_;
+};
+
+}  // namespace velkora

@@ -1,0 +1,81 @@
+// The notification-area icon: hiding the window behind it and restoring it.
+#include "window/form1.h"
+#include "window/form1_layout.h"
+#include "window/tray_record.h"
+
+namespace velkora {
+
+namespace {
+
+struct Offsets {
+    std::size_t size, hWnd, uID, uFlags, uCallbackMessage, hIcon, szTip;
+};
+
+Offsets LayoutFor(int pointerSize) {
+    return pointerSize == 8 ? Offsets{104, 8, 16, 20, 24, 32, 40} : Offsets{88, 4, 8, 12, 16, 20, 24};
+}
+
+void Put(std::vector<std::uint8_t>& record, std::size_t offset, std::uint64_t value, int width) {
+    for (int i = 0; i < width; ++i) record[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::vector<std::uint8_t> Header(int pointerSize, Handle hWnd, std::uint32_t id) {
+    const Offsets o = LayoutFor(pointerSize);
+    std::vector<std::uint8_t> record(o.size, 0);
+    Put(record, 0, o.size, 4);
+    Put(record, o.hWnd, hWnd, pointerSize);
+    Put(record, o.uID, id, 4);
+    return record;
+}
+
+constexpr int kPointerSize = sizeof(void*);
+
+}  // namespace
+
+std::vector<std::uint8_t> TrayAddRecord(int pointerSize, Handle hWnd, std::uint32_t id, Handle hIcon,
+                                        const std::string& tipAnsi) {
+    const Offsets o = LayoutFor(pointerSize);
+    std::vector<std::uint8_t> record = Header(pointerSize, hWnd, id);
+    Put(record, o.uFlags, 7, 4);
+    Put(record, o.uCallbackMessage, kTrayCallbackMessage, 4);
+    Put(record, o.hIcon, hIcon, pointerSize);
+    const std::size_t tipLength = std::min<std::size_t>(tipAnsi.size(), 63);
+    for (std::size_t i = 0; i < 64; ++i)
+        record[o.szTip + i] = i < tipLength ? static_cast<std::uint8_t>(tipAnsi[i]) : i == tipLength ? 0 : 0x20;
+    return record;
+}
+
+std::vector<std::uint8_t> TrayDeleteRecord(int pointerSize, Handle hWnd, std::uint32_t id) {
+    return Header(pointerSize, hWnd, id);
+}
+
+bool TrayAdd(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, const Text& tip) {
+    return platform.NotifyIcon(kNimAdd, TrayAddRecord(kPointerSize, hWnd, id, hIcon, platform.ToAnsi(tip)));
+}
+
+bool TrayDelete(Platform& platform, Handle hWnd, std::uint32_t id) {
+    return platform.NotifyIcon(kNimDelete, TrayDeleteRecord(kPointerSize, hWnd, id));
+}
+
+void Form1::Label14_Click() {
+    Form.Hide();
+    // Never leave the user with neither a window nor an icon.
+    if (!TrayAdd(platform_, picSystemTray.WindowHandle(), kTrayIconId, picSystemTrayIcon1.Picture(), kAppTitle))
+        Form.Show();
+}
+
+void Form1::picSystemTray_MouseMove(int message) {
+    constexpr int kLeftButtonDoubleClick = 515;  // 513 and 514, down and up, do nothing
+    if (message != kLeftButtonDoubleClick) return;
+    Form.Show();
+    TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
+}
+
+void Form1::TaskbarCreated() {
+    // A restarted taskbar has lost the icon: put it back while hidden.
+    if (Form.Visible()) return;
+    if (!TrayAdd(platform_, picSystemTray.WindowHandle(), kTrayIconId, picSystemTrayIcon1.Picture(), kAppTitle))
+        Form.Show();
+}
+
+}  // namespace velkora

@@ -1,0 +1,43 @@
+// The notification-area record that Velkora hands the shell: NOTIFYICONDATAA
+// in its first, smallest size. Numbers are little-endian.
+//
+//   32-bit build, 88 bytes            64-bit build, 104 bytes
+//   offset size field                 offset size field
+//     0     4  cbSize (88)              0     4  cbSize (104), then 4 bytes padding
+//     4     4  hWnd                     8     8  hWnd
+//     8     4  uID                     16     4  uID
+//    12     4  uFlags                  20     4  uFlags
+//    16     4  uCallbackMessage        24     4  uCallbackMessage, then 4 bytes padding
+//    20     4  hIcon                   32     8  hIcon
+//    24    64  szTip                   40    64  szTip
+//
+// Add (NIM_ADD, 0): uFlags 7 (NIF_MESSAGE | NIF_ICON | NIF_TIP), callback
+// message 512 (WM_MOUSEMOVE), the icon, and the tooltip in the system's 8-bit
+// code page, at most 63 bytes, then one NUL byte, then blanks (0x20) up to the
+// 64th byte. Delete (NIM_DELETE, 2): only cbSize, hWnd and uID; every other
+// byte is zero.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velkora {
+
+inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimDelete = 2;
+inline constexpr std::uint32_t kTrayCallbackMessage = 512;  // WM_MOUSEMOVE
+inline constexpr std::uint32_t kTrayIconId = 1;
+
+// pointerSize is 4 for the 32-bit record and 8 for the 64-bit one.
+std::vector<std::uint8_t> TrayAddRecord(int pointerSize, Handle hWnd, std::uint32_t id, Handle hIcon,
+                                        const std::string& tipAnsi);
+std::vector<std::uint8_t> TrayDeleteRecord(int pointerSize, Handle hWnd, std::uint32_t id);
+
+// Module2: each fills a fresh record for this build and passes it to the shell.
+bool TrayAdd(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, const Text& tip);
+bool TrayDelete(Platform& platform, Handle hWnd, std::uint32_t id);
+
+}  // namespace velkora

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "status/publish.h"
+
+namespace velkora {
+namespace {
+
+using testing::FakePlatform;
+
+void PublishPhrase(FakePlatform& platform, const Text& phrase) {
+    PublishStatus(platform, u"", u"", phrase, u"Music", Text(), u"{1}{0}", kShowTrue);
+}
+
+TEST(PublishStatus, NoMessengerWindowSendsNothing) {
+    FakePlatform platform;
+    PublishPhrase(platform, u"merhaba");
+    EXPECT_TRUE(platform.deliveries.empty());
+}
+
+TEST(PublishStatus, EveryWindowGetsTheIdenticalRecordInWalkOrder) {
+    FakePlatform platform;
+    platform.topLevel = {0x2002, 0x1001, 0x3003};
+    PublishPhrase(platform, u"merhaba");
+    ASSERT_EQ(platform.deliveries.size(), 3u);
+    EXPECT_EQ(platform.deliveries[0].window, 0x2002u);
+    EXPECT_EQ(platform.deliveries[1].window, 0x1001u);
+    EXPECT_EQ(platform.deliveries[2].window, 0x3003u);
+    for (const auto& d : platform.deliveries) {
+        EXPECT_EQ(d.dwData, 1351u);
+        EXPECT_EQ(d.bytes, platform.deliveries[0].bytes);
+    }
+    EXPECT_EQ(platform.deliveries[0].Decoded().field1, u"merhaba");
+}
+
+TEST(PublishStatus, NegativeHandleIsSkippedAndTheWalkGoesOn) {
+    FakePlatform platform;
+    platform.topLevel = {0x1001, 0x80000010, 0xFFFFFFFF, 0x2002};
+    PublishPhrase(platform, u"x");
+    ASSERT_EQ(platform.deliveries.size(), 2u);
+    EXPECT_EQ(platform.deliveries[0].window, 0x1001u);
+    EXPECT_EQ(platform.deliveries[1].window, 0x2002u);
+}
+
+TEST(PublishStatus, MessageOnlyWindowsAreServedOnceAfterTopLevelOnes) {
+    FakePlatform platform;
+    platform.topLevel = {0x1001};
+    platform.messageOnly = {0x5005, 0x1001, 0x6006};
+    PublishPhrase(platform, u"x");
+    ASSERT_EQ(platform.deliveries.size(), 3u);
+    EXPECT_EQ(platform.deliveries[0].window, 0x1001u);
+    EXPECT_EQ(platform.deliveries[1].window, 0x5005u);
+    EXPECT_EQ(platform.deliveries[2].window, 0x6006u);
+}
+
+}  // namespace
+}  // namespace velkora

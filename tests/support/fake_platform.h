@@ -1,0 +1,121 @@
+// An in-memory platform for the core's tests: messenger windows that record
+// the bytes they get, a settable clock and memory, a notification area that
+// counts icons, and a log of message boxes, launches and program ends.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/runtime_error.h"
+#include "status/status_decode.h"
+
+namespace velkora::testing {
+
+struct Delivery {
+    Handle window;
+    std::uint32_t dwData;
+    std::vector<std::uint8_t> bytes;
+
+    DecodedStatus Decoded() const {
+        auto r = DecodeStatusRecord(dwData, bytes.data(), bytes.size());
+        return r.status.value();
+    }
+};
+
+class FakePlatform : public Platform {
+public:
+    // Messenger windows, in the order the walk yields them.
+    std::vector<Handle> topLevel;
+    std::vector<Handle> messageOnly;
+    std::vector<Delivery> deliveries;
+
+    Handle FindMessengerWindow(WindowScope scope, Handle after) override {
+        const auto& list = scope == WindowScope::TopLevel ? topLevel : messageOnly;
+        if (after == 0) return list.empty() ? 0 : list.front();
+        auto it = std::find(list.begin(), list.end(), after);
+        return it == list.end() || ++it == list.end() ? 0 : *it;
+    }
+    void SendStatusRecord(Handle window, const StatusRecord& r) override {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(r.lpData);
+        deliveries.push_back({window, r.dwData, std::vector<std::uint8_t>(p, p + r.cbData)});
+    }
+
+    std::uint64_t tick = 0;
+    MemoryFigures memory{45, 536330240, 268435456};
+    std::optional<RuntimeError> memoryError;
+    Text time = u"14:05:09", date = u"09.03.2024";
+    std::vector<std::string> clockReads;
+    Text separator = u",";
+
+    std::uint64_t TickCount() override { return tick; }
+    MemoryFigures MemoryStatus() override {
+        if (memoryError) throw *memoryError;
+        return memory;
+    }
+    Text TimeText() override {
+        clockReads.push_back("time");
+        return time;
+    }
+    Text DateText() override {
+        clockReads.push_back("date");
+        return date;
+    }
+    Text DecimalSeparator() override { return separator; }
+
+    // The automation object: what "regread" returns, or the error it raises.
+    AutomationValue registryValue = std::int64_t{2394};
+    std::optional<RuntimeError> automationError;
+    std::vector<std::u16string> automationCalls;
+    AutomationValue InvokeByName(const Text& progId, const Text& method, const Text& argument) override {
+        automationCalls.push_back(progId + u"|" + method + u"|" + argument);
+        if (automationError) throw *automationError;
+        return registryValue;
+    }
+
+    // The notification area: icons by (window, id); an add of an icon that is
+    // already there fails, as the shell's does.
+    std::map<std::pair<std::uint64_t, std::uint32_t>, std::vector<std::uint8_t>> icons;
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> notifyCalls;
+    bool refuseAdd = false;
+    bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) override {
+        notifyCalls.emplace_back(message, record);
+        std::uint64_t hwnd = 0;
+        std::uint32_t id = 0;
+        const std::size_t ptr = record.size() == 104 ? 8 : 4;
+        std::memcpy(&hwnd, record.data() + ptr, ptr);
+        std::memcpy(&id, record.data() + 2 * ptr, 4);
+        auto key = std::make_pair(hwnd, id);
+        if (message == 0) {
+            if (refuseAdd || icons.count(key)) return false;
+            icons[key] = record;
+            return true;
+        }
+        return icons.erase(key) > 0;
+    }
+    std::string ToAnsi(const Text& text) override {
+        std::string out;
+        for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+        return out;
+    }
+
+    int captureReleases = 0;
+    std::vector<Handle> captionPresses;
+    std::vector<std::pair<Text, int>> launches;
+    std::vector<std::pair<Text, Text>> messageBoxes;
+    std::optional<int> endedWith;
+
+    void ReleaseMouseCapture() override { ++captureReleases; }
+    void SendCaptionPress(Handle window) override { captionPresses.push_back(window); }
+    void Launch(const Text& commandLine, int style) override { launches.emplace_back(commandLine, style); }
+    void MessageBox(const Text& text, const Text& caption) override { messageBoxes.emplace_back(text, caption); }
+    void EndProgram(int exitCode) override { endedWith = exitCode; }
+};
+
+}  // namespace velkora::testing
