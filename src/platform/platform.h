@@ -57,8 +57,8 @@ public:
     // Window actions.
     virtual void ReleaseMouseCapture() = 0;
     virtual void SendCaptionPress(Handle window) = 0;  // WM_NCLBUTTONDOWN with HTCAPTION
-    virtual void Launch(const Text& commandLine, int windowStyle) = 0;
-    virtual void MessageBox(const Text& text, const Text& caption) = 0;  // OK button only
+    virtual bool Launch(const Text& commandLine, int windowStyle) = 0;  // false when it could not start
+    virtual void ShowMessage(const Text& text, const Text& caption) = 0;  // OK button only
     virtual void EndProgram(int exitCode) = 0;
 };
 

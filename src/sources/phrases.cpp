@@ -8,10 +8,10 @@ namespace velkora {
 
 void Form1::Command3_Click() {
     if (Text2.GetText().empty()) {
-        platform_.MessageBox(u"Boş bırakmayınız", kAppTitle);
+        platform_.ShowMessage(u"Boş bırakmayınız", kAppTitle);
     } else if (List1.ListCount() >= ListBox::kMaxEntries) {
         // A full list refuses the phrase instead of failing inside the handler.
-        platform_.MessageBox(u"Liste dolu: en fazla 32767 kelime eklenebilir.", kAppTitle);
+        platform_.ShowMessage(u"Liste dolu: en fazla 32767 kelime eklenebilir.", kAppTitle);
     } else {
         List1.AddItem(Text2.GetText());
         Text9.SetText(List1.List(0));  // the top of the list, not the phrase just added

@@ -16,7 +16,9 @@ void Form1::Image2_MouseDown() { BeginWindowDrag(platform_, Form); }
 
 void Form1::Label13_Click() {
     constexpr int kMaximizedWithFocus = 3;
-    platform_.Launch(Text(u"explorer https://") + kWebHost, kMaximizedWithFocus);
+    // A page that cannot be opened is said so; the program goes on.
+    if (!platform_.Launch(Text(u"explorer https://") + kWebHost, kMaximizedWithFocus))
+        platform_.ShowMessage(Text(u"Web sayfası açılamadı: https://") + kWebHost, kAppTitle);
 }
 
 void Form1::Label71_Click() {

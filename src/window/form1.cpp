@@ -88,7 +88,7 @@ void Form1::Skip(const std::function<void()>& step) {
 }
 
 void Form1::ReportError(const RuntimeError& e) {
-    platform_.MessageBox(u"Çalışma zamanı hatası '" + WholeNumberText(e.Number()) + u"':\r\n\r\n" +
+    platform_.ShowMessage(u"Çalışma zamanı hatası '" + WholeNumberText(e.Number()) + u"':\r\n\r\n" +
                              e.Description(),
                          kAppTitle);
 }

@@ -173,4 +173,11 @@ const ControlSpec* FindSpec(std::string_view name) {
     return nullptr;
 }
 
+int ControlId(std::string_view name) {
+    const auto layout = Form1Layout();
+    for (std::size_t i = 0; i < layout.size(); ++i)
+        if (name == layout[i].name) return kFirstControlId + static_cast<int>(i);
+    return 0;
+}
+
 }  // namespace velkora

@@ -63,4 +63,9 @@ std::span<const TimerSpec> Form1Timers();
 std::span<const char16_t* const> DefaultPhrases();
 const ControlSpec* FindSpec(std::string_view name);
 
+// The child-window id of a control: its place in the description, from 100.
+inline constexpr int kFirstControlId = 100;
+int ControlId(std::string_view name);
+inline constexpr char16_t kMainWindowClass[] = u"VelkoraMain";
+
 }  // namespace velkora

@@ -113,8 +113,12 @@ public:
 
     void ReleaseMouseCapture() override { ++captureReleases; }
     void SendCaptionPress(Handle window) override { captionPresses.push_back(window); }
-    void Launch(const Text& commandLine, int style) override { launches.emplace_back(commandLine, style); }
-    void MessageBox(const Text& text, const Text& caption) override { messageBoxes.emplace_back(text, caption); }
+    bool launchWorks = true;
+    bool Launch(const Text& commandLine, int style) override {
+        launches.emplace_back(commandLine, style);
+        return launchWorks;
+    }
+    void ShowMessage(const Text& text, const Text& caption) override { messageBoxes.emplace_back(text, caption); }
     void EndProgram(int exitCode) override { endedWith = exitCode; }
 };
 

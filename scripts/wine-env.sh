@@ -1,0 +1,48 @@
+# Sourced by the scripts: a display and a Wine prefix of our own under build/.
+#   wine_env_start DIR   starts Xvfb and a persistent wineserver, exports
+#                        DISPLAY and WINEPREFIX
+#   wine_env_stop        stops what wine_env_start started, by pid
+# The prefix is kept between runs, so later starts take a moment.
+
+wine_env_start() {
+    local dir=$1
+    mkdir -p "$dir"
+    rm -f "$dir/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    WINE_ENV_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$dir/display" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$dir/display" ]; then
+        echo "Xvfb did not start; see $dir/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$(head -1 "$dir/display")"
+    export WINEPREFIX="$dir/prefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    if [ ! -f "$WINEPREFIX/.velkora-ready" ]; then
+        echo "Preparing the Wine prefix in $WINEPREFIX (once)..."
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.velkora-ready"
+    fi
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    wineserver -p
+    WINE_ENV_STARTED=1
+}
+
+wine_env_stop() {
+    [ -n "${WINE_ENV_STARTED:-}" ] || return 0
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    [ -n "${WINE_ENV_XVFB_PID:-}" ] && kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    WINE_ENV_STARTED=
+}

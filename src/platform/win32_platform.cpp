@@ -1,0 +1,199 @@
+#include "platform/win32_platform.h"
+
+#include <oleauto.h>
+#include <shellapi.h>
+
+#include "platform/runtime_error.h"
+#include "platform/win32_text.h"
+
+namespace velkora {
+
+namespace {
+
+// Releases a COM interface on every path out of a scope.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef() {
+        if (p_) p_->Release();
+    }
+    T** Out() { return &p_; }
+    T* operator->() const { return p_; }
+
+private:
+    T* p_ = nullptr;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const Text& text) : s_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()))) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(s_); }
+    BSTR get() const { return s_; }
+
+private:
+    BSTR s_;
+};
+
+Text SystemMessage(HRESULT hr) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    Text text = n ? FromWide(buffer, n) : Text(u"Automation error");
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+    return text;
+}
+
+[[noreturn]] void RaiseHresult(HRESULT hr) { throw RuntimeError(static_cast<std::int32_t>(hr), SystemMessage(hr)); }
+
+AutomationValue FromVariant(VARIANT& v) {
+    switch (V_VT(&v)) {
+        case VT_EMPTY: return std::monostate{};
+        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE;
+        case VT_BSTR: return FromWide(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+        case VT_R4: case VT_R8: case VT_DATE: case VT_CY: case VT_DECIMAL: {
+            VARIANT d;
+            VariantInit(&d);
+            const HRESULT hr = VariantChangeType(&d, &v, 0, VT_R8);
+            if (FAILED(hr)) RaiseHresult(hr);
+            return V_R8(&d);
+        }
+        default: {
+            VARIANT i;
+            VariantInit(&i);
+            const HRESULT hr = VariantChangeType(&i, &v, 0, VT_I8);
+            if (FAILED(hr)) errors::Raise(errors::kTypeMismatch);
+            return static_cast<std::int64_t>(V_I8(&i));
+        }
+    }
+}
+
+}  // namespace
+
+Handle Win32Platform::FindMessengerWindow(WindowScope scope, Handle after) {
+    HWND parent = scope == WindowScope::MessageOnly ? HWND_MESSAGE : nullptr;
+    return FromHwnd(FindWindowExA(parent, ToHwnd(after), kMessengerWindowClass, nullptr));
+}
+
+void Win32Platform::SendStatusRecord(Handle window, const StatusRecord& record) {
+    COPYDATASTRUCT cds{record.dwData, record.cbData, const_cast<char16_t*>(record.lpData)};
+    DWORD_PTR result = 0;
+    // SMTO_BLOCK: no other event of Velkora runs inside a publish.
+    // SMTO_ABORTIFHUNG: a window already known to hang costs no wait at all.
+    SendMessageTimeoutA(ToHwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                        SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+}
+
+std::uint64_t Win32Platform::TickCount() { return GetTickCount64(); }
+
+MemoryFigures Win32Platform::MemoryStatus() {
+    MEMORYSTATUSEX m{};
+    m.dwLength = sizeof m;
+    GlobalMemoryStatusEx(&m);
+    return MemoryFigures{m.dwMemoryLoad, m.ullTotalPhys, m.ullAvailPhys};
+}
+
+Text Win32Platform::TimeText() {
+    wchar_t buffer[128];
+    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
+    return n > 0 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text();
+}
+
+Text Win32Platform::DateText() {
+    wchar_t buffer[128];
+    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, 128);
+    return n > 0 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text();
+}
+
+Text Win32Platform::DecimalSeparator() {
+    wchar_t buffer[8];
+    const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8);
+    return n > 1 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text(u".");
+}
+
+AutomationValue Win32Platform::InvokeByName(const Text& progId, const Text& method, const Text& argument) {
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(Wide(progId).c_str(), &clsid);
+    if (FAILED(hr)) RaiseHresult(hr);
+    ComRef<IDispatch> object;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(object.Out()));
+    if (FAILED(hr)) RaiseHresult(hr);
+
+    std::wstring name = Wide(method);
+    LPOLESTR names[] = {name.data()};
+    DISPID id = 0;
+    hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) RaiseHresult(hr);
+
+    Bstr path(argument);
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_BSTR;
+    V_BSTR(&arg) = path.get();
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO exception{};
+    UINT badArgument = 0;
+    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception, &badArgument);
+    if (hr == DISP_E_EXCEPTION) {
+        if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+        const HRESULT code = exception.scode ? exception.scode : hr;
+        Text description = exception.bstrDescription
+                               ? FromWide(exception.bstrDescription, SysStringLen(exception.bstrDescription))
+                               : SystemMessage(code);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrHelpFile);
+        throw RuntimeError(static_cast<std::int32_t>(code), description);
+    }
+    if (FAILED(hr)) RaiseHresult(hr);
+    AutomationValue value;
+    try {
+        value = FromVariant(result);
+    } catch (...) {
+        VariantClear(&result);
+        throw;
+    }
+    VariantClear(&result);
+    return value;
+}
+
+bool Win32Platform::NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) {
+    auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<std::uint8_t*>(record.data()));
+    return Shell_NotifyIconA(message, data) != FALSE;
+}
+
+std::string Win32Platform::ToAnsi(const Text& text) { return ToAnsiCodePage(text); }
+
+void Win32Platform::ReleaseMouseCapture() { ReleaseCapture(); }
+
+void Win32Platform::SendCaptionPress(Handle window) { SendMessageA(ToHwnd(window), WM_NCLBUTTONDOWN, HTCAPTION, 0); }
+
+bool Win32Platform::Launch(const Text& commandLine, int windowStyle) {
+    std::wstring line = Wide(commandLine);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+void Win32Platform::ShowMessage(const Text& text, const Text& caption) {
+    HWND owner = owner_ && IsWindowVisible(owner_) ? owner_ : nullptr;
+    MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | (owner ? 0 : MB_TASKMODAL));
+}
+
+void Win32Platform::EndProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+
+}  // namespace velkora

@@ -1,0 +1,114 @@
+// status-monitor: plays the messenger. Creates windows of class
+// "MsnMsgrUIManager", decodes every status record they receive and prints one
+// line per record (and appends it, UTF-8, to a file when asked).
+//
+//   status-monitor [--file PATH] [--windows N] [--message-only]
+//                  [--stall MS] [--ready PATH]
+//
+//   --file PATH      also append each line to PATH
+//   --windows N      create N receiving windows (default 1)
+//   --message-only   create message-only windows instead of top-level ones
+//   --stall MS       sleep MS milliseconds inside every record, as a hung
+//                    messenger would
+//   --ready PATH     create PATH once the windows exist
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32_text.h"
+#include "status/status_decode.h"
+#include "status/status_payload.h"
+
+namespace {
+
+std::wstring g_file;
+DWORD g_stall = 0;
+std::vector<HWND> g_windows;
+
+void Emit(const std::string& line) {
+    const std::string withBreak = line + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), withBreak.data(), static_cast<DWORD>(withBreak.size()), &written, nullptr);
+    if (g_file.empty()) return;
+    HANDLE f = CreateFileW(g_file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    WriteFile(f, withBreak.data(), static_cast<DWORD>(withBreak.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+int WindowIndex(HWND hwnd) {
+    for (std::size_t i = 0; i < g_windows.size(); ++i)
+        if (g_windows[i] == hwnd) return static_cast<int>(i);
+    return -1;
+}
+
+LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds) {
+    const std::string prefix = "window=" + std::to_string(WindowIndex(hwnd)) + "\t";
+    if (!cds) {
+        Emit(prefix + "malformed=no record");
+        return FALSE;
+    }
+    auto result = velkora::DecodeStatusRecord(cds->dwData, cds->lpData, cds->cbData);
+    if (result.status)
+        Emit(prefix + velkora::DescribeStatus(*result.status, cds->cbData));
+    else
+        Emit(prefix + "malformed=" + result.error + "\tdwData=" + std::to_string(cds->dwData) +
+             "\tbytes=" + std::to_string(cds->cbData));
+    if (g_stall) Sleep(g_stall);
+    return TRUE;
+}
+
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COPYDATA: return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_CLOSE: PostQuitMessage(0); return 0;
+        default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int main() {
+    SetConsoleOutputCP(CP_UTF8);
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    int windows = 1;
+    bool messageOnly = false;
+    std::wstring ready;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == L"--file" && hasValue) g_file = argv[++i];
+        else if (a == L"--windows" && hasValue) windows = _wtoi(argv[++i]);
+        else if (a == L"--stall" && hasValue) g_stall = static_cast<DWORD>(_wtoi(argv[++i]));
+        else if (a == L"--ready" && hasValue) ready = argv[++i];
+        else if (a == L"--message-only") messageOnly = true;
+        else {
+            Emit("usage: status-monitor [--file PATH] [--windows N] [--message-only] [--stall MS] [--ready PATH]");
+            return 2;
+        }
+    }
+    LocalFree(argv);
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ReceiverProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = velkora::kMessengerWindowClass;
+    if (!RegisterClassExA(&wc)) return 1;
+    for (int i = 0; i < windows; ++i) {
+        HWND hwnd = CreateWindowExA(0, velkora::kMessengerWindowClass, "status-monitor", WS_OVERLAPPED, 0, 0, 10, 10,
+                                    messageOnly ? HWND_MESSAGE : nullptr, nullptr, wc.hInstance, nullptr);
+        if (!hwnd) return 1;
+        g_windows.push_back(hwnd);
+    }
+    if (!ready.empty()) CloseHandle(CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Emit("status-monitor: " + std::to_string(windows) + " window(s) of class MsnMsgrUIManager waiting for records");
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
