@@ -36,6 +36,10 @@ wine_env_start() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     wineserver -p
+    # Start Wine's own background processes (services, the desktop) now,
+    # with no output of ours: started later from a test they would inherit
+    # the test runner's pipes and keep it waiting.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
     WINE_ENV_STARTED=1
 }
 

@@ -1,1 +1,268 @@
+// The real Velkora.exe publishing to a separate receiver process.
 #include <gtest/gtest.h>
+
+#include <regex>
+
+#include "harness.h"
+#include "platform/win32_text.h"
+#include "sources/number_text.h"
+#include "window/form1_layout.h"
+
+namespace velkora::e2e {
+namespace {
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(receiver.Start());
+        ASSERT_TRUE(app.Start());
+    }
+    std::int32_t RegistryMHz() {
+        DWORD value = 0, size = sizeof value;
+        RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"~MHz", RRF_RT_REG_DWORD,
+                     nullptr, &value, &size);
+        return static_cast<std::int32_t>(value);
+    }
+    Receiver receiver;
+    VelkoraApp app;
+};
+
+TEST_F(EndToEnd, TurnOffDeliversThe64ByteRecord) {
+    app.Click("Command2");
+    ASSERT_TRUE(receiver.WaitForCount(1, 5000));
+    const Received r = receiver.Records()[0];
+    EXPECT_EQ(r["bytes"], "64");
+    EXPECT_EQ(r["category"], "Music");
+    EXPECT_EQ(r["show"], "0");
+    EXPECT_EQ(r["format"], "{0} - {1}");
+    EXPECT_EQ(r["field0"], "");
+}
+
+TEST_F(EndToEnd, ProcessorSpeedArrivesOnce) {
+    app.Click("Check4");
+    EXPECT_FALSE(app.Enabled("Check1"));
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 5000));
+    const std::string expected = ToUtf8(u"İşlemci Hızım: " + WholeNumberText(RegistryMHz()) + u" MHz");
+    EXPECT_EQ(receiver.Records()[0]["field0"], expected);
+    EXPECT_EQ(ToUtf8(app.TextOf("Text11")), expected);
+    Sleep(1500);
+    EXPECT_EQ(receiver.Count(), 1u);  // no timer publishes it again
+}
+
+TEST_F(EndToEnd, UptimeArrivesAtOnceWithTheRightFigures) {
+    Sleep(1200);  // Text10 holds its start text until the first refresh, a second after start
+    app.Click("Check1");
+    const ULONGLONG before = GetTickCount64();
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 2000));
+    const std::string sentence = receiver.Records()[0]["field0"];
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(sentence, m, std::regex("(\\d+) saat ve (\\d+) dakikad\xC4\xB1r sistemim a\xC3\xA7\xC4\xB1k \\[velkora\\.example\\]")))
+        << sentence;
+    const ULONGLONG minutes = std::stoull(m[1]) * 60 + std::stoull(m[2]);
+    // Text10 is at most a second old; allow for a minute boundary in between.
+    EXPECT_LE(minutes, before / 60000);
+    EXPECT_GE(minutes + 1, (before - 2000) / 60000);
+}
+
+TEST_F(EndToEnd, MemorySentenceArrivesEverySecondAndAgreesWithTheSystem) {
+    app.Click("Check2");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(3, 5000));
+    MEMORYSTATUSEX m{};
+    m.dwLength = sizeof m;
+    GlobalMemoryStatusEx(&m);
+    wchar_t sep[8];
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, 8);
+    const Text total = DoubleText(static_cast<double>(m.ullTotalPhys) / 1024 / 1024, FromWide(sep, wcslen(sep)));
+    const std::string sentence = receiver.Records()[2]["field0"];
+    EXPECT_EQ(sentence.rfind(ToUtf8(u"Toplam Bellek: " + total + u" mb - Kullanılan: "), 0), 0u) << sentence;
+    EXPECT_NE(sentence.find(ToUtf8(u" - Boşta: ")), std::string::npos);
+    EXPECT_EQ(sentence.substr(sentence.size() - 3), " mb");
+    EXPECT_EQ(receiver.Records()[2]["category"], "Music");
+}
+
+TEST_F(EndToEnd, DateAndTimeFollowTheLocaleFormats) {
+    app.Click("Option2");  // Office
+    app.Click("Check3");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    auto now = [] {
+        wchar_t t[64], d[64];
+        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, t, 64);
+        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, d, 64);
+        return ToUtf8(FromWide(std::wstring(t) + L" " + d));
+    };
+    const std::string after = now();
+    const Received r = receiver.Records()[0];
+    Sleep(1100);
+    EXPECT_TRUE(r["field0"] == after || r["field0"] == now() || r["field0"].size() == after.size()) << r["field0"];
+    EXPECT_EQ(r["category"], "Office");
+}
+
+TEST_F(EndToEnd, PhraseControlsAndAClickedEntryArrive) {
+    EXPECT_FALSE(app.Enabled("List1"));
+    app.Click("Check5");
+    for (const char* name : {"Text2", "Command3", "List1", "Command7", "Command6"}) EXPECT_TRUE(app.Enabled(name)) << name;
+    EXPECT_FALSE(app.Enabled("Text9"));
+    // A user's click on the third entry.
+    HWND list = app.Child("List1");
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    EXPECT_EQ(receiver.Records()[0]["field1"], "Who Wants To Live Forever?");
+    EXPECT_EQ(receiver.Records()[0]["format"], "{1}{0}");
+    EXPECT_EQ(app.TextOf("Text9"), u"Who Wants To Live Forever?");
+}
+
+TEST_F(EndToEnd, IntervalOfOnePublishesEverySecond) {
+    app.Click("Check5");
+    for (int i = 0; i < 9; ++i) app.Click("Command5");
+    EXPECT_EQ(app.TextOf("Text3"), u"1");
+    app.Click("Command1");
+    // Each run-out sends the phrase twice: from the selection, then once more.
+    ASSERT_TRUE(receiver.WaitForCount(6, 8000));
+    const auto records = receiver.Records();
+    EXPECT_EQ(records[0]["raw"], records[1]["raw"]);
+    EXPECT_EQ(records[0]["format"], "{1}{0}");
+    EXPECT_FALSE(records[0]["field1"].empty());
+}
+
+TEST_F(EndToEnd, EnterPressesTheActivateButtonAndTypingStopsAtSixty) {
+    app.Click("Check5");
+    HWND entry = app.Child("Text2");
+    for (int i = 0; i < 70; ++i) SendMessageW(entry, WM_CHAR, L'ş', 0);
+    EXPECT_EQ(SendMessageW(entry, WM_GETTEXTLENGTH, 0, 0), 60);
+    const LRESULT entries = SendMessageW(app.Child("List1"), LB_GETCOUNT, 0, 0);
+    // Enter while the entry box has the keyboard: the default button runs
+    // (the phrase countdown starts) and nothing is added.
+    PostMessageW(entry, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(entry, WM_KEYUP, VK_RETURN, 0xC0000001);
+    for (int i = 0; i < 9; ++i) app.Click("Command5");  // interval 1: a phrase every second once started
+    ASSERT_TRUE(receiver.WaitForCount(2, 4000));
+    EXPECT_EQ(SendMessageW(app.Child("List1"), LB_GETCOUNT, 0, 0), entries);
+}
+
+TEST_F(EndToEnd, HiddenWindowKeepsPublishingAndTheIconBringsItBack) {
+    app.Click("Check2");
+    app.Click("Command1");
+    app.ClickLabel("Label14");
+    EXPECT_FALSE(IsWindowVisible(app.Main()));
+    const std::size_t seen = receiver.Count();
+    ASSERT_TRUE(receiver.WaitForCount(seen + 2, 4000));
+    HWND owner = app.Child("picSystemTray");
+    ASSERT_NE(owner, nullptr);
+    for (LPARAM event : {513, 514, 516}) SendMessageW(owner, WM_MOUSEMOVE, 0, event);
+    EXPECT_FALSE(IsWindowVisible(app.Main()));
+    SendMessageW(owner, WM_MOUSEMOVE, 0, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(app.Main()));
+}
+
+TEST_F(EndToEnd, CloseEndsTheProgramAndNothingFollows) {
+    app.Click("Check2");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    app.PressOn("Label71", WM_LBUTTONDOWN, 0);
+    DWORD_PTR result = 0;
+    const RECT r = app.LabelRect("Label71");
+    SendMessageTimeoutW(app.Main(), WM_LBUTTONUP, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+    ASSERT_TRUE(app.Proc().Exited(5000));
+    const std::size_t after = receiver.Count();
+    Sleep(1500);
+    EXPECT_EQ(receiver.Count(), after);
+    for (const Received& rec : receiver.Records()) EXPECT_EQ(rec["show"], "1");  // no turn-off record was sent
+}
+
+TEST_F(EndToEnd, PressesOnTheTitleLabelsStartNoMove) {
+    RECT before, after;
+    GetWindowRect(app.Main(), &before);
+    app.PressOn("Label14", WM_RBUTTONDOWN, 0);
+    app.PressOn("Label71", WM_MBUTTONDOWN, 0);
+    GetWindowRect(app.Main(), &after);
+    EXPECT_EQ(before.left, after.left);
+    EXPECT_EQ(before.top, after.top);
+    EXPECT_TRUE(IsWindowVisible(app.Main()));
+}
+
+TEST_F(EndToEnd, ControlsSitAtTheirPlacesInTabOrder) {
+    std::vector<HWND> expectedTabOrder;
+    for (const ControlSpec& s : Form1Layout()) {
+        HWND child = app.Child(s.name);
+        if (!child) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, app.Main(), reinterpret_cast<POINT*>(&r), 2);
+        const int dpi = app.Dpi();
+        EXPECT_EQ(r.left, MulDiv(s.left, dpi, 1440)) << s.name;
+        EXPECT_EQ(r.top, MulDiv(s.top, dpi, 1440)) << s.name;
+        EXPECT_EQ(r.right, MulDiv(s.left + s.width, dpi, 1440)) << s.name;
+        EXPECT_EQ(r.bottom, MulDiv(s.top + s.height, dpi, 1440)) << s.name;
+        if (s.visible && s.enabled && s.kind != Kind::PictureBox) expectedTabOrder.push_back(child);
+    }
+    RECT client;
+    GetClientRect(app.Main(), &client);
+    EXPECT_EQ(client.right, MulDiv(kFormWidthTwips, app.Dpi(), 1440));
+    EXPECT_EQ(client.bottom, MulDiv(kFormHeightTwips, app.Dpi(), 1440));
+
+    // Option buttons form one group: only the selected one is a tab stop.
+    std::vector<HWND> tabOrder;
+    HWND first = GetNextDlgTabItem(app.Main(), nullptr, FALSE);
+    for (HWND w = first; w && tabOrder.size() < 64;) {
+        tabOrder.push_back(w);
+        w = GetNextDlgTabItem(app.Main(), w, FALSE);
+        if (w == first) break;
+    }
+    std::vector<HWND> expected;
+    for (HWND w : expectedTabOrder)
+        if (w != app.Child("Option3") && w != app.Child("Option2")) expected.push_back(w);
+    EXPECT_EQ(first, app.Child("Check3"));
+    EXPECT_EQ(tabOrder.size(), expected.size());
+
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &info);
+    EXPECT_EQ(info.hwndFocus, app.Child("Check3"));
+}
+
+TEST(Resources, IconHoldsSixImagesAndTheCursorItsHotSpot) {
+    HMODULE exe = LoadLibraryExW((BinDir() + L"\\Velkora.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colors, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+    struct GroupHeader {
+        WORD reserved, type, count;
+        GroupEntry entries[1];
+    };
+#pragma pack(pop)
+    HRSRC group = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+    ASSERT_NE(group, nullptr);
+    const auto* header = static_cast<const GroupHeader*>(LockResource(LoadResource(exe, group)));
+    ASSERT_EQ(header->count, 6);
+    std::vector<std::pair<int, int>> images;
+    for (int i = 0; i < header->count; ++i)
+        images.emplace_back(header->entries[i].width ? header->entries[i].width : 256, header->entries[i].bitCount);
+    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{{32, 8}, {16, 8}, {128, 32}, {48, 32}, {32, 32}, {16, 32}}));
+
+    HCURSOR hand = LoadCursorW(exe, MAKEINTRESOURCEW(2));
+    ASSERT_NE(hand, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 12u);
+    EXPECT_EQ(info.yHotspot, 1u);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    FreeLibrary(exe);
+}
+
+}  // namespace
+}  // namespace velkora::e2e

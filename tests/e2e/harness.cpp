@@ -1,1 +1,167 @@
-#include <gtest/gtest.h>
+#include "harness.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/win32_text.h"
+#include "window/form1_layout.h"
+
+namespace velkora::e2e {
+
+std::wstring BinDir() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir = path;
+    dir = dir.substr(0, dir.find_last_of(L"\\/"));  // .../tests
+    return dir.substr(0, dir.find_last_of(L"\\/"));  // the build folder
+}
+
+std::wstring TempPath(const std::wstring& stem) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    static int counter = 0;
+    return std::wstring(dir) + L"velkora-" + stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter) + L".txt";
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (!condition()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool Process::Start(const std::wstring& commandLine) {
+    std::wstring line = commandLine;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
+}
+
+void Process::Kill() {
+    if (!pi_.hProcess) return;
+    TerminateProcess(pi_.hProcess, 0);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+    pi_ = {};
+}
+
+bool Process::Exited(int timeoutMs) const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+const std::string& Received::operator[](const std::string& key) const {
+    static const std::string none;
+    auto it = fields.find(key);
+    return it == fields.end() ? none : it->second;
+}
+
+bool Receiver::Start(const std::wstring& extraArguments) {
+    file_ = TempPath(L"received");
+    const std::wstring ready = TempPath(L"ready");
+    DeleteFileW(file_.c_str());
+    DeleteFileW(ready.c_str());
+    if (!process_.Start(L"\"" + BinDir() + L"\\status-monitor.exe\" --file \"" + file_ + L"\" --raw --ready \"" + ready +
+                        L"\" " + extraArguments))
+        return false;
+    return WaitUntil([&] { return GetFileAttributesW(ready.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+}
+
+std::vector<Received> Receiver::Records() const {
+    std::vector<Received> out;
+    HANDLE f = CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    std::string content;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0) content.append(buffer, n);
+    CloseHandle(f);
+    std::istringstream lines(content);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("window=", 0) != 0) continue;
+        Received r;
+        std::istringstream parts(line);
+        std::string part;
+        while (std::getline(parts, part, '\t')) {
+            const auto eq = part.find('=');
+            if (eq != std::string::npos) r.fields[part.substr(0, eq)] = part.substr(eq + 1);
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+bool Receiver::WaitForCount(std::size_t count, int timeoutMs) const {
+    return WaitUntil([&] { return Count() >= count; }, timeoutMs);
+}
+
+bool VelkoraApp::Start() {
+    if (!process_.Start(L"\"" + BinDir() + L"\\Velkora.exe\"")) return false;
+    const DWORD pid = process_.Id();
+    const bool found = WaitUntil(
+        [&] {
+            HWND w = nullptr;
+            while ((w = FindWindowExW(nullptr, w, reinterpret_cast<const wchar_t*>(kMainWindowClass), nullptr)) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == pid && IsWindowVisible(w)) {
+                    main_ = w;
+                    return true;
+                }
+            }
+            return false;
+        },
+        15000);
+    if (!found) return false;
+    // The window's DPI: its client width is 6060 twips.
+    RECT client;
+    GetClientRect(main_, &client);
+    dpi_ = MulDiv(client.right, 1440, kFormWidthTwips);
+    Sync();
+    return true;
+}
+
+HWND VelkoraApp::Child(const char* name) const { return GetDlgItem(main_, ControlId(name)); }
+
+RECT VelkoraApp::LabelRect(const char* name) const {
+    const ControlSpec* s = FindSpec(name);
+    return RECT{MulDiv(s->left, dpi_, 1440), MulDiv(s->top, dpi_, 1440), MulDiv(s->left + s->width, dpi_, 1440),
+                MulDiv(s->top + s->height, dpi_, 1440)};
+}
+
+void VelkoraApp::Click(const char* name) const {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(Child(name), BM_CLICK, 0, 0, SMTO_BLOCK, 5000, &result);
+    Sync();
+}
+
+void VelkoraApp::PressOn(const char* name, UINT down, UINT up) const {
+    const RECT r = LabelRect(name);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    // Sent, not posted: a sent message is handled before the call returns.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main_, down, down == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at, SMTO_BLOCK, 5000, &result);
+    if (up) SendMessageTimeoutW(main_, up, 0, at, SMTO_BLOCK, 5000, &result);
+}
+
+void VelkoraApp::ClickLabel(const char* name) const { PressOn(name, WM_LBUTTONDOWN, WM_LBUTTONUP); }
+
+void VelkoraApp::Sync() const {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+}
+
+Text VelkoraApp::TextOf(const char* name) const {
+    // GetWindowText does not ask a window of another process; WM_GETTEXT does.
+    HWND child = Child(name);
+    const auto length = SendMessageW(child, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied = SendMessageW(child, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    return FromWide(buffer.data(), static_cast<std::size_t>(copied));
+}
+
+}  // namespace velkora::e2e

@@ -1,1 +1,97 @@
+// The Win32 platform calls as they really answer under Wine or Windows.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <random>
+
+#include "platform/runtime_error.h"
+#include "platform/win32_platform.h"
+#include "platform/win32_text.h"
+#include "sources/number_text.h"
+#include "sources/processor.h"
+#include "window/tray_record.h"
+
+namespace velkora {
+namespace {
+
+class Com : public ::testing::Test {
+protected:
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override { CoUninitialize(); }
+    Win32Platform platform;
+};
+
+TEST_F(Com, ProcessorMHzMatchesADirectRegistryRead) {
+    DWORD value = 0, size = sizeof value;
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"~MHz",
+                           RRF_RT_REG_DWORD, nullptr, &value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(ProcessorMHz(platform), static_cast<std::int32_t>(value));
+}
+
+TEST_F(Com, AMissingValueRaisesAnErrorWithNumberAndDescription) {
+    try {
+        platform.InvokeByName(u"WScript.Shell", u"regread",
+                              u"HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0\\~Velkora");
+        FAIL() << "a missing value was read";
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(e.Number(), 0);
+        EXPECT_FALSE(e.Description().empty());
+    }
+}
+
+TEST_F(Com, AnUnknownObjectRaisesAnError) {
+    EXPECT_THROW(platform.InvokeByName(u"Velkora.NoSuchObject", u"regread", u"x"), RuntimeError);
+}
+
+// The core's number text must be exactly the platform's default conversion
+// of a double, VarBstrFromR8, for megabyte figures.
+TEST(NumberText, MatchesVarBstrFromR8OnManyMegabyteFigures) {
+    struct Locale { LCID lcid; const char16_t* separator; };
+    std::mt19937_64 random(20261208);
+    int compared = 0;
+    for (const Locale locale : {Locale{0x041F, u","}, Locale{0x0409, u"."}}) {
+        for (int i = 0; i < 20000; ++i) {
+            const std::uint64_t bytes = i < 10 ? (1ull << (22 + i)) - (i % 2) : random() % (1ull << 36);
+            const double mb = static_cast<double>(bytes) / 1024 / 1024;
+            BSTR text = nullptr;
+            ASSERT_EQ(VarBstrFromR8(mb, locale.lcid, 0, &text), S_OK);
+            const Text expected = FromWide(text, SysStringLen(text));
+            SysFreeString(text);
+            ASSERT_EQ(DoubleText(mb, locale.separator), expected) << bytes;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 40000);
+    BSTR tie = nullptr;
+    VarBstrFromR8(619479.9853515625, 0x0409, 0, &tie);
+    EXPECT_EQ(FromWide(tie, SysStringLen(tie)), DoubleText(619479.9853515625, u"."));
+    SysFreeString(tie);
+}
+
+TEST(Platform, MemoryFiguresAreTheSystemsSixtyFourBitOnes) {
+    Win32Platform platform;
+    MEMORYSTATUSEX m{};
+    m.dwLength = sizeof m;
+    GlobalMemoryStatusEx(&m);
+    const MemoryFigures f = platform.MemoryStatus();
+    EXPECT_EQ(f.totalPhys, m.ullTotalPhys);
+    EXPECT_LE(f.load, 100u);
+    EXPECT_LE(f.availPhys, f.totalPhys);
+}
+
+TEST(Platform, TrayRecordIsAcceptedByTheShell) {
+    Win32Platform platform;
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
+    const Handle h = FromHwnd(owner);
+    ASSERT_TRUE(TrayAdd(platform, h, 1, static_cast<Handle>(reinterpret_cast<std::uintptr_t>(icon)), u"Velkora"));
+    EXPECT_TRUE(TrayDelete(platform, h, 1));
+    EXPECT_FALSE(TrayDelete(platform, h, 1));  // nothing left to delete
+    DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace velkora

@@ -11,6 +11,7 @@
 //   --stall MS       sleep MS milliseconds inside every record, as a hung
 //                    messenger would
 //   --ready PATH     create PATH once the windows exist
+//   --raw            add the record's bytes, in hex, to each line
 #include <windows.h>
 #include <shellapi.h>
 
@@ -25,6 +26,7 @@ namespace {
 
 std::wstring g_file;
 DWORD g_stall = 0;
+bool g_raw = false;
 std::vector<HWND> g_windows;
 
 void Emit(const std::string& line) {
@@ -52,11 +54,21 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds) {
         return FALSE;
     }
     auto result = velkora::DecodeStatusRecord(cds->dwData, cds->lpData, cds->cbData);
+    std::string raw;
+    if (g_raw && cds->lpData) {
+        static const char digits[] = "0123456789abcdef";
+        raw = "\traw=";
+        const auto* bytes = static_cast<const unsigned char*>(cds->lpData);
+        for (DWORD i = 0; i < cds->cbData; ++i) {
+            raw.push_back(digits[bytes[i] >> 4]);
+            raw.push_back(digits[bytes[i] & 15]);
+        }
+    }
     if (result.status)
-        Emit(prefix + velkora::DescribeStatus(*result.status, cds->cbData));
+        Emit(prefix + velkora::DescribeStatus(*result.status, cds->cbData) + raw);
     else
         Emit(prefix + "malformed=" + result.error + "\tdwData=" + std::to_string(cds->dwData) +
-             "\tbytes=" + std::to_string(cds->cbData));
+             "\tbytes=" + std::to_string(cds->cbData) + raw);
     if (g_stall) Sleep(g_stall);
     return TRUE;
 }
@@ -86,8 +98,9 @@ int main() {
         else if (a == L"--stall" && hasValue) g_stall = static_cast<DWORD>(_wtoi(argv[++i]));
         else if (a == L"--ready" && hasValue) ready = argv[++i];
         else if (a == L"--message-only") messageOnly = true;
+        else if (a == L"--raw") g_raw = true;
         else {
-            Emit("usage: status-monitor [--file PATH] [--windows N] [--message-only] [--stall MS] [--ready PATH]");
+            Emit("usage: status-monitor [--file PATH] [--windows N] [--message-only] [--stall MS] [--ready PATH] [--raw]");
             return 2;
         }
     }

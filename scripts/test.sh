@@ -1,0 +1,41 @@
+#!/bin/bash
+# The test command: installs what is missing, builds the native, sanitizer,
+# Windows 32-bit and Windows 64-bit builds, and runs every test: the core's
+# tests natively and under AddressSanitizer/UBSan, the same core tests plus
+# the Win32 and end-to-end tests under Wine on a virtual display of its own,
+# the screenshot check and a short fuzzing run of the receiver's decoder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+for preset in native native-sanitize win32 win64; do
+    echo "=== build: $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
+
+echo "=== tests: native"
+ctest --preset native
+echo "=== tests: native under AddressSanitizer and UBSan"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-sanitize
+
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+wine_env_start "$root/build/wine"
+
+echo "=== tests: Windows 32-bit under Wine"
+ctest --preset win32
+echo "=== tests: Windows 64-bit under Wine"
+ctest --preset win64
+
+echo "=== screenshot of the window"
+scripts/screenshot.sh "$root/build/screenshot.png"
+
+if [ -x build/native/tests/fuzz_decoder ]; then
+    echo "=== fuzzing the receiver's decoder (short run)"
+    build/native/tests/fuzz_decoder -max_total_time=20 -max_len=4096 -print_final_stats=1 2>&1 | tail -12
+fi
+echo "All test stages passed."

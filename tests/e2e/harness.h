@@ -1,0 +1,80 @@
+// Drives the real Velkora.exe and status-monitor.exe from a test process
+// under Wine (or Windows): starts them, finds the window's controls, clicks
+// them the way a user's input would arrive, and reads what the receiver got.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "status/text.h"
+
+namespace velkora::e2e {
+
+std::wstring BinDir();                  // where Velkora.exe and status-monitor.exe are
+std::wstring TempPath(const std::wstring& stem);
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
+
+class Process {
+public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() { Kill(); }
+    bool Start(const std::wstring& commandLine);
+    void Kill();
+    bool Exited(int timeoutMs = 0) const;
+    DWORD Id() const { return pi_.dwProcessId; }
+    HANDLE Handle() const { return pi_.hProcess; }
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// One record line of the receiver, split into its fields.
+struct Received {
+    std::map<std::string, std::string> fields;
+    const std::string& operator[](const std::string& key) const;
+    Text Field(const std::string& key) const { return FromUtf8((*this)[key]); }
+};
+
+class Receiver {
+public:
+    // Starts status-monitor with its own output file and waits for its windows.
+    bool Start(const std::wstring& extraArguments = L"");
+    std::vector<Received> Records() const;
+    std::size_t Count() const { return Records().size(); }
+    bool WaitForCount(std::size_t count, int timeoutMs) const;
+    Process& Proc() { return process_; }
+
+private:
+    Process process_;
+    std::wstring file_;
+};
+
+class VelkoraApp {
+public:
+    bool Start();
+    HWND Main() const { return main_; }
+    HWND Child(const char* name) const;
+    RECT LabelRect(const char* name) const;           // client pixels at the window's DPI
+    void Click(const char* name) const;                // a button, check box or option button
+    void ClickLabel(const char* name) const;           // a windowless label: press and release over it
+    void PressOn(const char* name, UINT down, UINT up) const;
+    void Sync() const;                                 // returns once the window has handled what was sent
+    Text TextOf(const char* name) const;
+    bool Enabled(const char* name) const { return IsWindowEnabled(Child(name)) != FALSE; }
+    int Dpi() const { return dpi_; }
+    Process& Proc() { return process_; }
+
+private:
+    Process process_;
+    HWND main_ = nullptr;
+    int dpi_ = 96;
+};
+
+}  // namespace velkora::e2e
