@@ -1,25 +1,28 @@
 # Sourced by the scripts: a display and a Wine prefix of our own under build/.
-#   wine_env_start DIR   starts Xvfb and a persistent wineserver, exports
-#                        DISPLAY and WINEPREFIX
+#   wine_env_start DIR [--use-display]
+#                        starts Xvfb (or keeps the DISPLAY there is) and a
+#                        persistent wineserver, exports DISPLAY and WINEPREFIX
 #   wine_env_stop        stops what wine_env_start started, by pid
 # The prefix is kept between runs, so later starts take a moment.
 
 wine_env_start() {
     local dir=$1
     mkdir -p "$dir"
-    rm -f "$dir/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
-    WINE_ENV_XVFB_PID=$!
-    local i
-    for i in $(seq 1 100); do
-        [ -s "$dir/display" ] && break
-        sleep 0.1
-    done
-    if [ ! -s "$dir/display" ]; then
-        echo "Xvfb did not start; see $dir/xvfb.log" >&2
-        return 1
+    if [ "${2:-}" != "--use-display" ]; then
+        rm -f "$dir/display"
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+        WINE_ENV_XVFB_PID=$!
+        local i
+        for i in $(seq 1 100); do
+            [ -s "$dir/display" ] && break
+            sleep 0.1
+        done
+        if [ ! -s "$dir/display" ]; then
+            echo "Xvfb did not start; see $dir/xvfb.log" >&2
+            return 1
+        fi
+        export DISPLAY=":$(head -1 "$dir/display")"
     fi
-    export DISPLAY=":$(head -1 "$dir/display")"
     export WINEPREFIX="$dir/prefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,0 +1,59 @@
+#!/bin/bash
+# The run command: installs what is missing, builds the shipped 32-bit
+# Velkora.exe and the receiver, and starts both under Wine. The receiver
+# plays the messenger and prints, in this terminal, every status record
+# Velkora sends. Stop with Ctrl+C.
+#
+# Without a display, a virtual one is started; the window is then saved as
+# a screenshot and the script ticks the uptime source and presses the
+# activate button itself, so that a line arrives.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Velkora status-monitor -j "$(nproc)"
+
+source scripts/wine-env.sh
+virtual=0
+if [ -z "${DISPLAY:-}" ]; then
+    virtual=1
+    echo "No display: starting a virtual one (Xvfb) for Velkora's window."
+    wine_env_start "$root/build/wine"
+else
+    wine_env_start "$root/build/wine" --use-display
+fi
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wine_env_stop
+}
+trap cleanup EXIT INT TERM
+
+wine build/win32/status-monitor.exe &
+pids+=($!)
+sleep 1
+wine build/win32/Velkora.exe &
+velkora=$!
+pids+=($velkora)
+
+if [ "$virtual" = 1 ]; then
+    id=""
+    for i in $(seq 1 150); do
+        id=$(xdotool search --onlyvisible --class velkora.exe 2>/dev/null | head -1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    if [ -n "$id" ]; then
+        sleep 1.5
+        import -window "$id" "$root/build/velkora-window.png"
+        echo "The window is saved as build/velkora-window.png."
+        # Tick "Sistem açık kalma süresini Göster" and press the activate button.
+        xdotool mousemove --window "$id" 207 135 click 1 sleep 0.3 mousemove --window "$id" 200 510 click 1
+        echo "Uptime publishing started: a line arrives now and every 30 seconds. Ctrl+C ends."
+    fi
+else
+    echo "Velkora is running: tick a source and press \"Kişşisel İletileri Aktif Et (Güncelle)\"; Ctrl+C ends."
+fi
+wait "$velkora" || true
