@@ -22,9 +22,11 @@ convert -size 33x594 gradient:'#5d9be6'-'#0d2f73' -rotate -90 \
 convert -size 256x256 xc:none -fill '#1f5fbf' -stroke '#0a2356' -strokewidth 8 \
   -draw 'circle 128,128 128,8' -stroke none -fill white \
   -draw 'polygon 60,70 100,70 128,160 156,70 196,70 146,200 110,200' "$work/icon.png"
-for s in 128 48 32 16; do
+for s in 48 32 16; do
   convert "$work/icon.png" -resize ${s}x${s} -depth 8 "rgba:$work/rgba$s"
 done
+# The largest image is stored PNG-compressed, as icons may hold it.
+convert "$work/icon.png" -resize 128x128 -strip "PNG32:$work/icon128.png"
 for s in 32 16; do
   convert "$work/icon.png" -resize ${s}x${s} -background '#e0e0e0' -alpha remove -colors 255 -depth 8 "rgb:$work/rgb$s"
   convert "$work/icon.png" -resize ${s}x${s} -alpha extract -threshold 50% -depth 8 "gray:$work/mask$s"
@@ -76,8 +78,9 @@ def directory(kind, entries):
         blobs += data
     return out + blobs
 
-icon = [(32, 0, 1, 8, image8(32)), (16, 0, 1, 8, image8(16))] + \
-       [(s, 0, 1, 32, image32(s)) for s in (128, 48, 32, 16)]
+icon = [(32, 0, 1, 8, image8(32)), (16, 0, 1, 8, image8(16)),
+        (128, 0, 1, 32, open(f'{work}/icon128.png', 'rb').read())] + \
+       [(s, 0, 1, 32, image32(s)) for s in (48, 32, 16)]
 open('res/velkora.ico', 'wb').write(directory(1, icon))
 
 # The pointing hand, 32 x 32, 16 colours, hot spot at the fingertip (12, 1).

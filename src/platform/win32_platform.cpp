@@ -10,6 +10,8 @@ namespace velkora {
 
 namespace {
 
+const IID kNullId{};  // IID_NULL, without linking the whole GUID library
+
 // Releases a COM interface on every path out of a scope.
 template <class T>
 class ComRef {
@@ -121,14 +123,14 @@ AutomationValue Win32Platform::InvokeByName(const Text& progId, const Text& meth
     HRESULT hr = CLSIDFromProgID(Wide(progId).c_str(), &clsid);
     if (FAILED(hr)) RaiseHresult(hr);
     ComRef<IDispatch> object;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, __uuidof(IDispatch),
                           reinterpret_cast<void**>(object.Out()));
     if (FAILED(hr)) RaiseHresult(hr);
 
     std::wstring name = Wide(method);
     LPOLESTR names[] = {name.data()};
     DISPID id = 0;
-    hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    hr = object->GetIDsOfNames(kNullId, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) RaiseHresult(hr);
 
     Bstr path(argument);
@@ -141,7 +143,7 @@ AutomationValue Win32Platform::InvokeByName(const Text& progId, const Text& meth
     VariantInit(&result);
     EXCEPINFO exception{};
     UINT badArgument = 0;
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception, &badArgument);
+    hr = object->Invoke(id, kNullId, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, &exception, &badArgument);
     if (hr == DISP_E_EXCEPTION) {
         if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
         const HRESULT code = exception.scode ? exception.scode : hr;

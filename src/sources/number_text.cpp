@@ -1,25 +1,67 @@
 #include "sources/number_text.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/runtime_error.h"
 
 namespace velkora {
 
+namespace {
+
+// The exact decimal digits of a finite, positive double and the decimal
+// exponent of the first one. A double is m * 2^e with m < 2^53, so for e < 0
+// it equals m * 5^-e / 10^-e: the digits of one big integer. Base 10^9 limbs,
+// least significant first.
+std::string ExactDigits(double value, int& exponent10) {
+    int e2 = 0;
+    const double fraction = std::frexp(value, &e2);  // value = fraction * 2^e2, 0.5 <= fraction < 1
+    std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    e2 -= 53;
+    while (m % 2 == 0 && e2 < 0) {
+        m /= 2;
+        ++e2;
+    }
+    std::vector<std::uint32_t> limbs{static_cast<std::uint32_t>(m % 1000000000), static_cast<std::uint32_t>(m / 1000000000 % 1000000000),
+                                     static_cast<std::uint32_t>(m / 1000000000000000000ull)};
+    auto multiply = [&limbs](std::uint32_t factor) {
+        std::uint64_t carry = 0;
+        for (std::uint32_t& limb : limbs) {
+            const std::uint64_t v = static_cast<std::uint64_t>(limb) * factor + carry;
+            limb = static_cast<std::uint32_t>(v % 1000000000);
+            carry = v / 1000000000;
+        }
+        while (carry) {
+            limbs.push_back(static_cast<std::uint32_t>(carry % 1000000000));
+            carry /= 1000000000;
+        }
+    };
+    for (int i = 0; i < -e2; ++i) multiply(5);
+    for (int i = 0; i < e2; ++i) multiply(2);
+    while (limbs.size() > 1 && limbs.back() == 0) limbs.pop_back();
+
+    std::string digits = std::to_string(limbs.back());
+    for (std::size_t i = limbs.size() - 1; i-- > 0;) {
+        const std::string part = std::to_string(limbs[i]);
+        digits.append(9 - part.size(), '0');
+        digits += part;
+    }
+    // The integer holds value * 10^max(0, -e2).
+    exponent10 = static_cast<int>(digits.size()) - 1 - (e2 < 0 ? -e2 : 0);
+    return digits;
+}
+
+}  // namespace
+
 Text DoubleText(double value, const Text& sep) {
     if (value == 0 || !std::isfinite(value)) return u"0";
 
-    // The exact decimal expansion: a double never needs more than 767
-    // significant digits, so nothing is rounded here.
-    char buf[900];
-    auto result = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 800);
-    std::string exact(buf, result.ptr);
-    const std::size_t e = exact.find('e');
-    int exponent = std::atoi(exact.c_str() + e + 1);
-    std::string digits = exact.substr(0, 1) + exact.substr(2, e - 2);
+    int exponent = 0;
+    std::string digits = ExactDigits(std::fabs(value), exponent);
+    digits.resize(std::max<std::size_t>(digits.size(), 16), '0');
 
     // Keep 15 digits; the 16th decides: 5 or more rounds the magnitude up, so
     // that an exact tie goes away from zero.
@@ -95,9 +137,8 @@ double ParseNumber(const Text& text, const Text& sep) {
         }
     }
     if (!digitSeen) errors::Raise(errors::kTypeMismatch);
-    double value = 0;
-    std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    return value;
+    return std::strtod(ascii.c_str(), nullptr);  // ascii holds only digits, '-' and '.'
+
 }
 
 }  // namespace velkora

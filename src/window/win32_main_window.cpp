@@ -82,7 +82,7 @@ HBITMAP LoadJpegResource(HINSTANCE instance, int resourceId, int width, int heig
         return nullptr;
     }
     IPicture* picture = nullptr;
-    const HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
+    const HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, __uuidof(IPicture), reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(hr) || !picture) return nullptr;
 
