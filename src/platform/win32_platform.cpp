@@ -82,14 +82,16 @@ Handle Win32Platform::FindMessengerWindow(WindowScope scope, Handle after) {
     return FromHwnd(FindWindowExA(parent, ToHwnd(after), kMessengerWindowClass, nullptr));
 }
 
-void Win32Platform::SendStatusRecord(Handle window, const StatusRecord& record) {
+bool Win32Platform::SendStatusRecord(Handle window, const StatusRecord& record) {
     COPYDATASTRUCT cds{record.dwData, record.cbData, const_cast<char16_t*>(record.lpData)};
     DWORD_PTR result = 0;
     // SMTO_BLOCK: no other event of Velkora runs inside a publish.
     // SMTO_ABORTIFHUNG: a window already known to hang costs no wait at all.
-    SendMessageTimeoutA(ToHwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                        SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+    return SendMessageTimeoutA(ToHwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                               SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0;
 }
+
+std::uint64_t Win32Platform::WindowThread(Handle window) { return GetWindowThreadProcessId(ToHwnd(window), nullptr); }
 
 std::uint64_t Win32Platform::TickCount() { return GetTickCount64(); }
 

@@ -15,7 +15,8 @@ public:
     void SetOwner(HWND owner) { owner_ = owner; }
 
     Handle FindMessengerWindow(WindowScope scope, Handle after) override;
-    void SendStatusRecord(Handle window, const StatusRecord& record) override;
+    bool SendStatusRecord(Handle window, const StatusRecord& record) override;
+    std::uint64_t WindowThread(Handle window) override;
     std::uint64_t TickCount() override;
     MemoryFigures MemoryStatus() override;
     Text TimeText() override;

@@ -16,21 +16,23 @@ void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, c
     const Text payload = BuildStatusPayload(Field0, Field2, Field1, Category, Field3, Format, Show);
     const StatusRecord record = MakeStatusRecord(payload);
 
-    std::vector<Handle> served;
-    Handle previous = 0;
-    while ((previous = platform.FindMessengerWindow(WindowScope::TopLevel, previous)) != 0) {
-        if (!Addressable(previous)) continue;
-        platform.SendStatusRecord(previous, record);
-        served.push_back(previous);
+    // Top-level windows first, then message-only ones; each window once. The
+    // bound stops a walk that would go round in circles.
+    constexpr int kMostSteps = 4096;
+    std::vector<Handle> windows;
+    for (WindowScope scope : {WindowScope::TopLevel, WindowScope::MessageOnly}) {
+        Handle previous = 0;
+        for (int step = 0; step < kMostSteps && (previous = platform.FindMessengerWindow(scope, previous)) != 0; ++step) {
+            if (Addressable(previous) && std::find(windows.begin(), windows.end(), previous) == windows.end())
+                windows.push_back(previous);
+        }
     }
-    // Some receivers listen on message-only windows, which the top-level walk
-    // does not reach; each window still gets the record once.
-    previous = 0;
-    while ((previous = platform.FindMessengerWindow(WindowScope::MessageOnly, previous)) != 0) {
-        if (!Addressable(previous)) continue;
-        if (std::find(served.begin(), served.end(), previous) != served.end()) continue;
-        platform.SendStatusRecord(previous, record);
-        served.push_back(previous);
+
+    std::vector<std::uint64_t> hungThreads;
+    for (Handle window : windows) {
+        const std::uint64_t thread = platform.WindowThread(window);
+        if (std::find(hungThreads.begin(), hungThreads.end(), thread) != hungThreads.end()) continue;
+        if (!platform.SendStatusRecord(window, record)) hungThreads.push_back(thread);
     }
 }
 

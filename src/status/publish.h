@@ -13,6 +13,12 @@ namespace velkora {
 // yields them, then message-only windows of the class that the top-level walk
 // did not reach. A handle that is negative as a signed 32-bit number gets no
 // message, but the walk goes on after it. Keeps no state, reports nothing.
+//
+// The walk is taken whole before the first send, so a receiver that closes
+// its window while being served cannot cut the walk short for the windows
+// after it. Once a send to a window times out, the other windows of the same
+// hung thread are skipped for this record: each would only cost another
+// full wait.
 // Parameter order is the routine's own: Field0, Field2, Field1.
 void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, const Text& Field1,
                    const Text& Category, const Text& Field3, const Text& Format, std::int16_t Show);

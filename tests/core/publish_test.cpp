@@ -53,5 +53,37 @@ TEST(PublishStatus, MessageOnlyWindowsAreServedOnceAfterTopLevelOnes) {
     EXPECT_EQ(platform.deliveries[2].window, 0x6006u);
 }
 
+TEST(PublishStatus, AWindowClosingWhileServedDoesNotCutTheWalkShort) {
+    FakePlatform platform;
+    platform.topLevel = {0x1001, 0x2002, 0x3003};
+    platform.closeOnReceive = {0x1001};
+    PublishPhrase(platform, u"x");
+    ASSERT_EQ(platform.deliveries.size(), 3u);
+    EXPECT_EQ(platform.deliveries[2].window, 0x3003u);
+}
+
+TEST(PublishStatus, OtherWindowsOfAHungThreadAreSkippedForThatRecord) {
+    FakePlatform platform;
+    platform.topLevel = {0x1001, 0x2002, 0x3003, 0x4004};
+    platform.threads = {{0x1001, 7}, {0x2002, 9}, {0x3003, 7}, {0x4004, 8}};
+    platform.hungThreads = {7};
+    PublishPhrase(platform, u"x");
+    EXPECT_EQ(platform.attempts, (std::vector<Handle>{0x1001, 0x2002, 0x4004}));
+    ASSERT_EQ(platform.deliveries.size(), 2u);
+    platform.hungThreads.clear();  // answering again: the next record reaches every window
+    PublishPhrase(platform, u"y");
+    EXPECT_EQ(platform.deliveries.size(), 6u);
+}
+
+TEST(PublishStatus, AWalkThatGoesRoundInCirclesEnds) {
+    class Circular : public FakePlatform {
+        Handle FindMessengerWindow(WindowScope scope, Handle after) override {
+            return scope == WindowScope::TopLevel ? (after % 3) + 1 : 0;
+        }
+    } platform;
+    PublishPhrase(platform, u"x");
+    EXPECT_EQ(platform.deliveries.size(), 3u);
+}
+
 }  // namespace
 }  // namespace velkora

@@ -178,6 +178,32 @@ TEST_F(EndToEnd, CloseEndsTheProgramAndNothingFollows) {
     for (const Received& rec : receiver.Records()) EXPECT_EQ(rec["show"], "1");  // no turn-off record was sent
 }
 
+TEST(EndToEndHung, AHungMessengerDoesNotFreezeTheWindow) {
+    Receiver hung, healthy;
+    ASSERT_TRUE(hung.Start(L"--stall 60000"));
+    ASSERT_TRUE(healthy.Start());
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start());
+    app.Click("Check2");
+    app.Click("Command1");
+    // A few seconds in, the hung window counts as not responding: from then
+    // on the window answers at once and the healthy receiver gets a record
+    // every second.
+    Sleep(7000);
+    const std::size_t before = healthy.Count();
+    ULONGLONG slowest = 0;
+    for (int i = 0; i < 6; ++i) {
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR result = 0;
+        ASSERT_NE(SendMessageTimeoutW(app.Main(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result), 0);
+        slowest = std::max(slowest, GetTickCount64() - start);
+        Sleep(500);
+    }
+    EXPECT_LT(slowest, 1000u);
+    EXPECT_GE(healthy.Count(), before + 2);
+    hung.Proc().Kill();
+}
+
 TEST_F(EndToEnd, PressesOnTheTitleLabelsStartNoMove) {
     RECT before, after;
     GetWindowRect(app.Main(), &before);

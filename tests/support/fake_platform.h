@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,9 +43,26 @@ public:
         auto it = std::find(list.begin(), list.end(), after);
         return it == list.end() || ++it == list.end() ? 0 : *it;
     }
-    void SendStatusRecord(Handle window, const StatusRecord& r) override {
+    // Each window's serving thread (its own handle unless set), the threads
+    // that hang, and the windows that close as soon as they are served.
+    std::map<Handle, std::uint64_t> threads;
+    std::set<std::uint64_t> hungThreads;
+    std::set<Handle> closeOnReceive;
+    std::vector<Handle> attempts;
+
+    bool SendStatusRecord(Handle window, const StatusRecord& r) override {
+        attempts.push_back(window);
+        if (hungThreads.count(WindowThread(window))) return false;
         const auto* p = reinterpret_cast<const std::uint8_t*>(r.lpData);
         deliveries.push_back({window, r.dwData, std::vector<std::uint8_t>(p, p + r.cbData)});
+        if (closeOnReceive.count(window)) {
+            for (auto* list : {&topLevel, &messageOnly}) list->erase(std::remove(list->begin(), list->end(), window), list->end());
+        }
+        return true;
+    }
+    std::uint64_t WindowThread(Handle window) override {
+        auto it = threads.find(window);
+        return it == threads.end() ? window : it->second;
     }
 
     std::uint64_t tick = 0;

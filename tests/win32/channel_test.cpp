@@ -5,6 +5,8 @@
 #include "platform/win32_platform.h"
 #include "status/publish.h"
 
+#include <algorithm>
+
 namespace velkora {
 namespace {
 
@@ -60,6 +62,81 @@ TEST(Channel, AStuckReceiverDelaysAPublishNoLongerThanTheBound) {
     ASSERT_TRUE(healthy.WaitForCount(1, 3000));
     EXPECT_EQ(healthy.Records()[0].Field("field1"), u"bir");
     stuck.Proc().Kill();
+}
+
+// The top-level windows of the class, in the order the walk yields them.
+std::vector<std::string> WalkOrder() {
+    std::vector<std::string> order;
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, kMessengerWindowClass, nullptr)) != nullptr)
+        order.push_back(std::to_string(reinterpret_cast<std::uintptr_t>(w)));
+    return order;
+}
+
+TEST(Channel, FiftyWindowsInFiveProcessesWithOneHung) {
+    Receiver receivers[5];
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(receivers[i].Start(L"--windows 10"));
+    ASSERT_TRUE(receivers[4].Start(L"--windows 10 --stall 60000"));
+    const std::vector<std::string> walk = WalkOrder();
+    ASSERT_EQ(walk.size(), 50u);
+    Win32Platform platform;
+
+    constexpr int kRecords = 4;
+    ULONGLONG longest = 0;
+    for (int k = 0; k < kRecords; ++k) {
+        const ULONGLONG start = GetTickCount64();
+        Publish(platform, u"kayıt " + WholeNumberText(k));
+        longest = std::max(longest, GetTickCount64() - start);
+    }
+    // The hung process's windows share one thread: one wait per record at most.
+    EXPECT_LE(longest, Win32Platform::kSendTimeoutMs + 500u);
+
+    std::vector<std::pair<long long, std::string>> arrivals[kRecords];
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(receivers[i].WaitForCount(10 * kRecords, 5000)) << i;
+        for (const auto& r : receivers[i].Records()) {
+            const int k = std::stoi(r["field1"].substr(r["field1"].rfind(' ') + 1));
+            arrivals[k].emplace_back(std::stoll(r["us"]), r["hwnd"]);
+            EXPECT_EQ(r["raw"], receivers[0].Records()[static_cast<std::size_t>(k) * 10]["raw"]);
+        }
+    }
+    std::vector<std::string> healthyWalk;
+    for (const std::string& h : walk) {
+        bool healthy = false;
+        for (int i = 0; i < 4; ++i)
+            for (const auto& r : receivers[i].Records()) healthy = healthy || r["hwnd"] == h;
+        if (healthy) healthyWalk.push_back(h);
+    }
+    ASSERT_EQ(healthyWalk.size(), 40u);
+    for (auto& a : arrivals) {
+        std::sort(a.begin(), a.end());
+        std::vector<std::string> order;
+        for (const auto& [time, hwnd] : a) order.push_back(hwnd);
+        EXPECT_EQ(order, healthyWalk);  // every healthy window, once, in walk order
+    }
+
+    // Once the hung thread counts as not responding, nobody waits for it.
+    Sleep(5500);
+    const ULONGLONG start = GetTickCount64();
+    Publish(platform, u"kayıt 9");
+    EXPECT_LE(GetTickCount64() - start, 500u);
+    receivers[4].Proc().Kill();
+}
+
+TEST(Channel, AReceiverExitingMidWalkLosesNothingForTheOthers) {
+    Receiver staying, leaving;
+    // Windows created last come first in the walk: the leaving receiver's
+    // windows are walked, and vanish, before the staying one's.
+    ASSERT_TRUE(staying.Start(L"--windows 10"));
+    ASSERT_TRUE(leaving.Start(L"--windows 10 --exit-on-record"));
+    ASSERT_EQ(WalkOrder().size(), 20u);
+    Win32Platform platform;
+    Publish(platform, u"bir");
+    ASSERT_TRUE(leaving.Proc().Exited(5000));
+    ASSERT_TRUE(staying.WaitForCount(10, 5000));
+    Publish(platform, u"iki");
+    ASSERT_TRUE(staying.WaitForCount(20, 5000));
+    EXPECT_EQ(leaving.Count(), 1u);
 }
 
 }  // namespace

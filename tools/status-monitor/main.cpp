@@ -11,7 +11,9 @@
 //   --stall MS       sleep MS milliseconds inside every record, as a hung
 //                    messenger would
 //   --ready PATH     create PATH once the windows exist
-//   --raw            add the record's bytes, in hex, to each line
+//   --raw            add the record's bytes in hex, the receiving window's
+//                    handle and the time of receipt (microseconds) to each line
+//   --exit-on-record end the process right after the first record
 #include <windows.h>
 #include <shellapi.h>
 
@@ -27,6 +29,7 @@ namespace {
 std::wstring g_file;
 DWORD g_stall = 0;
 bool g_raw = false;
+bool g_exitOnRecord = false;
 std::vector<HWND> g_windows;
 
 void Emit(const std::string& line) {
@@ -57,7 +60,11 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds) {
     std::string raw;
     if (g_raw && cds->lpData) {
         static const char digits[] = "0123456789abcdef";
-        raw = "\traw=";
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        raw = "\thwnd=" + std::to_string(reinterpret_cast<std::uintptr_t>(hwnd)) +
+              "\tus=" + std::to_string(now.QuadPart / (frequency.QuadPart / 1000000)) + "\traw=";
         const auto* bytes = static_cast<const unsigned char*>(cds->lpData);
         for (DWORD i = 0; i < cds->cbData; ++i) {
             raw.push_back(digits[bytes[i] >> 4]);
@@ -69,6 +76,7 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds) {
     else
         Emit(prefix + "malformed=" + result.error + "\tdwData=" + std::to_string(cds->dwData) +
              "\tbytes=" + std::to_string(cds->cbData) + raw);
+    if (g_exitOnRecord) ExitProcess(0);
     if (g_stall) Sleep(g_stall);
     return TRUE;
 }
@@ -99,8 +107,9 @@ int main() {
         else if (a == L"--ready" && hasValue) ready = argv[++i];
         else if (a == L"--message-only") messageOnly = true;
         else if (a == L"--raw") g_raw = true;
+        else if (a == L"--exit-on-record") g_exitOnRecord = true;
         else {
-            Emit("usage: status-monitor [--file PATH] [--windows N] [--message-only] [--stall MS] [--ready PATH] [--raw]");
+            Emit("usage: status-monitor [--file PATH] [--windows N] [--message-only] [--stall MS] [--ready PATH] [--raw] [--exit-on-record]");
             return 2;
         }
     }
