@@ -39,12 +39,7 @@ velkora=$!
 pids+=($velkora)
 
 if [ "$virtual" = 1 ]; then
-    id=""
-    for i in $(seq 1 150); do
-        id=$(xdotool search --onlyvisible --class velkora.exe 2>/dev/null | head -1 || true)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
+    id=$(wait_for_velkora_window)
     if [ -n "$id" ]; then
         sleep 1.5
         import -window "$id" "$root/build/velkora-window.png"

@@ -4,17 +4,13 @@
 # WINEPREFIX (scripts/wine-env.sh); builds nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/wine-env.sh
 out=${1:-build/screenshot.png}
 exe=build/win32/Velkora.exe
 
 wine "$exe" >/dev/null 2>&1 &
 pid=$!
-id=""
-for i in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --class velkora.exe 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-done
+id=$(wait_for_velkora_window)
 if [ -z "$id" ]; then
     echo "screenshot: the Velkora window did not appear" >&2
     kill $pid 2>/dev/null || true

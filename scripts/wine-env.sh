@@ -53,3 +53,15 @@ wine_env_stop() {
     [ -n "${WINE_ENV_XVFB_PID:-}" ] && kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
     WINE_ENV_STARTED=
 }
+
+# Prints the X window id of Velkora's window once it is visible (15 s at
+# most); prints nothing if it never shows.
+wait_for_velkora_window() {
+    local id="" i
+    for i in $(seq 1 150); do
+        id=$(xdotool search --onlyvisible --class velkora.exe 2>/dev/null | head -1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}

@@ -44,7 +44,11 @@ class Win32TextBox final : public Windowed<TextBox> {
 public:
     using Windowed::Windowed;
     Text GetText() const override { return WindowText(hwnd_); }
-    void SetText(const Text& text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+    void SetText(const Text& text) override {
+        // The uptime refresh writes the same sentence for a minute: an
+        // unchanged text costs no WM_SETTEXT.
+        if (text != WindowText(hwnd_)) SetWindowTextW(hwnd_, Wide(text).c_str());
+    }
 };
 
 class Win32CommandButton final : public Windowed<CommandButton> {

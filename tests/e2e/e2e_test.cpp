@@ -255,6 +255,59 @@ TEST_F(EndToEnd, ControlsSitAtTheirPlacesInTabOrder) {
     EXPECT_EQ(info.hwndFocus, app.Child("Check3"));
 }
 
+TEST_F(EndToEnd, DraggingTheBannerMovesTheWindow) {
+    RECT before;
+    GetWindowRect(app.Main(), &before);
+    POINT grip{MulDiv(200, app.Dpi(), 96), MulDiv(15, app.Dpi(), 96)};  // on the banner, clear of the labels
+    ClientToScreen(app.Main(), &grip);
+    auto input = [](DWORD flags, LONG x, LONG y) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        SendInput(1, &in, sizeof in);
+        Sleep(150);
+    };
+    input(0, grip.x, grip.y);
+    input(MOUSEEVENTF_LEFTDOWN, grip.x, grip.y);
+    input(0, grip.x + 20, grip.y + 10);
+    input(0, grip.x + 40, grip.y + 25);
+    input(MOUSEEVENTF_LEFTUP, grip.x + 40, grip.y + 25);
+    app.Sync();
+    RECT after;
+    GetWindowRect(app.Main(), &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 25);
+}
+
+TEST(EndToEndDpi, TheWindowScalesWithTheScreensDpi) {
+    // The next process reads the screen's DPI from this setting.
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop),
+              ERROR_SUCCESS);
+    DWORD old = 0, size = sizeof old;
+    const bool hadValue = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old), &size) == ERROR_SUCCESS;
+    const DWORD dpi = 120;
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    VelkoraApp app;
+    const bool started = app.Start();
+    if (hadValue) RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old), sizeof old);
+    else RegDeleteValueW(desktop, L"LogPixels");
+    RegCloseKey(desktop);
+    ASSERT_TRUE(started);
+    RECT client;
+    GetClientRect(app.Main(), &client);
+    EXPECT_EQ(client.right, 505);   // 6060 twips at 120 dots per inch
+    EXPECT_EQ(client.bottom, 714);  // 8565 twips
+    RECT r;
+    GetWindowRect(app.Child("Command1"), &r);
+    MapWindowPoints(nullptr, app.Main(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 20);   // 240 twips
+    EXPECT_EQ(r.top, 620);   // 7440 twips
+    EXPECT_EQ(r.right - r.left, 471);  // 5655 twips
+}
+
 TEST(Resources, IconHoldsSixImagesAndTheCursorItsHotSpot) {
     HMODULE exe = LoadLibraryExW((BinDir() + L"\\Velkora.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
