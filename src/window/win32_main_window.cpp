@@ -12,8 +12,7 @@ namespace {
 
 struct FontFace {
     const wchar_t* face;
-    int tenthsOfPoint;  // 8.25 pt and 9.75 pt are 82.5 and 97.5: kept in hundredths below
-    int hundredths;
+    int hundredthsOfPoint;  // 8.25 pt is 825
     int weight;
     bool underline;
     BYTE charset;
@@ -21,14 +20,14 @@ struct FontFace {
 
 FontFace FaceOf(FontId id) {
     switch (id) {
-        case FontId::Tahoma975: return {L"Tahoma", 0, 975, FW_NORMAL, false, TURKISH_CHARSET};
-        case FontId::SansSerifBold825: return {L"MS Sans Serif", 0, 825, FW_BOLD, false, TURKISH_CHARSET};
-        case FontId::Georgia825: return {L"Georgia", 0, 825, FW_NORMAL, false, ANSI_CHARSET};
-        case FontId::VerdanaUnderline825: return {L"Verdana", 0, 825, FW_NORMAL, true, TURKISH_CHARSET};
-        case FontId::Arial825: return {L"Arial", 0, 825, FW_NORMAL, false, TURKISH_CHARSET};
+        case FontId::Tahoma975: return {L"Tahoma", 975, FW_NORMAL, false, TURKISH_CHARSET};
+        case FontId::SansSerifBold825: return {L"MS Sans Serif", 825, FW_BOLD, false, TURKISH_CHARSET};
+        case FontId::Georgia825: return {L"Georgia", 825, FW_NORMAL, false, ANSI_CHARSET};
+        case FontId::VerdanaUnderline825: return {L"Verdana", 825, FW_NORMAL, true, TURKISH_CHARSET};
+        case FontId::Arial825: return {L"Arial", 825, FW_NORMAL, false, TURKISH_CHARSET};
         case FontId::Default: break;
     }
-    return {L"MS Sans Serif", 0, 825, FW_NORMAL, false, TURKISH_CHARSET};
+    return {L"MS Sans Serif", 825, FW_NORMAL, false, TURKISH_CHARSET};
 }
 
 // Every Turkish letter of every caption must render: a face that lacks one
@@ -55,14 +54,19 @@ Win32Fonts::~Win32Fonts() {
 HFONT Win32Fonts::Get(FontId id) {
     if (auto it = fonts_.find(id); it != fonts_.end()) return it->second;
     const FontFace f = FaceOf(id);
-    const int height = -MulDiv(f.hundredths, dpi_, 7200);
-    HFONT font = nullptr;
-    for (const wchar_t* face : {f.face, L"Microsoft Sans Serif", L"Tahoma", L"Arial"}) {
-        font = CreateFontW(height, 0, 0, 0, f.weight, FALSE, f.underline, FALSE, f.charset, OUT_DEFAULT_PRECIS,
+    const int height = -MulDiv(f.hundredthsOfPoint, dpi_, 7200);
+    auto create = [&](const wchar_t* face) {
+        return CreateFontW(height, 0, 0, 0, f.weight, FALSE, f.underline, FALSE, f.charset, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    };
+    HFONT font = nullptr;
+    for (const wchar_t* face : {f.face, L"Microsoft Sans Serif", L"Tahoma"}) {
+        font = create(face);
         if (font && HasTurkishLetters(font)) break;
-        if (font && face != std::wstring_view(L"Arial")) DeleteObject(font), font = nullptr;
+        if (font) DeleteObject(font);
+        font = nullptr;
     }
+    if (!font) font = create(L"Arial");  // the last resort, whatever it lacks
     fonts_[id] = font;
     return font;
 }
