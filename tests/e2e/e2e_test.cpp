@@ -247,7 +247,7 @@ TEST_F(EndToEnd, ControlsSitAtTheirPlacesInTabOrder) {
     for (HWND w : expectedTabOrder)
         if (w != app.Child("Option3") && w != app.Child("Option2")) expected.push_back(w);
     EXPECT_EQ(first, app.Child("Check3"));
-    EXPECT_EQ(tabOrder.size(), expected.size());
+    EXPECT_EQ(tabOrder, expected);
 
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
