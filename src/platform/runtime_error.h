@@ -29,16 +29,16 @@ inline constexpr std::int32_t kInvalidCall = 5;        // removing at a bad posi
 inline constexpr std::int32_t kOverflow = 6;           // a number too large for 32 bits
 inline constexpr std::int32_t kTypeMismatch = 13;      // a value that is no number
 inline constexpr std::int32_t kInvalidValue = 380;     // selecting a position that isn't there
-inline constexpr std::int32_t kListFull = 7;           // out of memory: the list is full
+inline constexpr std::int32_t kOutOfMemory = 7;         // also raised by a full list
 
 [[noreturn]] inline void Raise(std::int32_t number) {
     switch (number) {
-        case kInvalidCall: throw RuntimeError(number, u"Invalid procedure call or argument");
-        case kOverflow: throw RuntimeError(number, u"Overflow");
-        case kTypeMismatch: throw RuntimeError(number, u"Type mismatch");
-        case kInvalidValue: throw RuntimeError(number, u"Invalid property value");
-        case kListFull: throw RuntimeError(number, u"Out of memory");
-        default: throw RuntimeError(number, u"Application-defined or object-defined error");
+        case kInvalidCall: throw RuntimeError(number, u"Geçersiz yordam çağrısı veya bağımsız değişken");
+        case kOverflow: throw RuntimeError(number, u"Taşma");
+        case kTypeMismatch: throw RuntimeError(number, u"Tür uyuşmazlığı");
+        case kInvalidValue: throw RuntimeError(number, u"Geçersiz özellik değeri");
+        case kOutOfMemory: throw RuntimeError(number, u"Yetersiz bellek");
+        default: throw RuntimeError(number, u"Uygulama veya nesne tanımlı hata");
     }
 }
 }  // namespace errors

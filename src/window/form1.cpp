@@ -73,7 +73,7 @@ std::function<void()> Form1::Trapped(std::function<void()> handler) {
         } catch (const RuntimeError& e) {
             ReportAndEnd(e);
         } catch (const std::bad_alloc&) {
-            ReportAndEnd(RuntimeError(errors::kListFull, u"Out of memory"));
+            ReportAndEnd(RuntimeError(errors::kOutOfMemory, u"Yetersiz bellek"));
         }
     };
 }

@@ -109,7 +109,7 @@ public:
     }
     int ListIndex() const override { return selected; }
     void AddItem(const Text& e) override {
-        if (ListCount() >= kMaxEntries) errors::Raise(errors::kListFull);
+        if (ListCount() >= kMaxEntries) errors::Raise(errors::kOutOfMemory);
         entries.push_back(e);
     }
     void RemoveItem(int p) override {

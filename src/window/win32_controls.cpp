@@ -11,9 +11,9 @@ Text Win32ListBox::List(int position) const {
 }
 
 void Win32ListBox::AddItem(const Text& entry) {
-    if (ListCount() >= kMaxEntries) errors::Raise(errors::kListFull);
+    if (ListCount() >= kMaxEntries) errors::Raise(errors::kOutOfMemory);
     const LRESULT r = SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
-    if (r == LB_ERR || r == LB_ERRSPACE) errors::Raise(errors::kListFull);
+    if (r == LB_ERR || r == LB_ERRSPACE) errors::Raise(errors::kOutOfMemory);
 }
 
 void Win32ListBox::RemoveItem(int position) {
