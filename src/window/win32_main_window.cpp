@@ -128,11 +128,11 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     const wchar_t* className = reinterpret_cast<const wchar_t*>(kMainWindowClass);
-    RegisterClassOnce(instance, className, CS_DBLCLKS, LoadCursorW(nullptr, IDC_ARROW), icon_, smallIcon_);
+    RegisterClassOnce(instance, className, 0, LoadCursorW(nullptr, IDC_ARROW), icon_, smallIcon_);
 
     // No title bar, no system buttons, a fixed size: the banner stands in for
     // the caption.
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
+    const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
     RECT frame{0, 0, Px(kFormWidthTwips), Px(kFormHeightTwips)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
