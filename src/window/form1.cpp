@@ -32,9 +32,11 @@ Form1::Form1(Platform& platform, ControlSet& c)
       picSystemTrayIcon1(c.Get<PictureBox>("picSystemTrayIcon1")),
       Image2(c.Get<Image>("Image2")),
       platform_(platform) {
-    auto on = [this](void (Form1::*handler)()) { return Trapped([this, handler] { (this->*handler)(); }); };
+    auto on = [this](void (Form1::*handler)()) {
+        return [this, handler] { RunTrapped([this, handler] { (this->*handler)(); }); };
+    };
     auto option = [this](void (Form1::*handler)(int)) {
-        return [this, handler](int index) { Trapped([this, handler, index] { (this->*handler)(index); })(); };
+        return [this, handler](int index) { RunTrapped([this, handler, index] { (this->*handler)(index); }); };
     };
     Option1.Click = option(&Form1::Option1_Click);
     Option2.Click = option(&Form1::Option2_Click);
@@ -62,20 +64,18 @@ Form1::Form1(Platform& platform, ControlSet& c)
     Label71.Click = on(&Form1::Label71_Click);
     Image2.MouseDown = on(&Form1::Image2_MouseDown);
     picSystemTray.MouseMove = [this](int message) {
-        Trapped([this, message] { picSystemTray_MouseMove(message); })();
+        RunTrapped([this, message] { picSystemTray_MouseMove(message); });
     };
 }
 
-std::function<void()> Form1::Trapped(std::function<void()> handler) {
-    return [this, handler = std::move(handler)] {
-        try {
-            handler();
-        } catch (const RuntimeError& e) {
-            ReportAndEnd(e);
-        } catch (const std::bad_alloc&) {
-            ReportAndEnd(RuntimeError(errors::kOutOfMemory, u"Yetersiz bellek"));
-        }
-    };
+void Form1::RunTrapped(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const RuntimeError& e) {
+        ReportAndEnd(e);
+    } catch (const std::bad_alloc&) {
+        ReportAndEnd(RuntimeError(errors::kOutOfMemory, u"Yetersiz bellek"));
+    }
 }
 
 void Form1::Skip(const std::function<void()>& step) {

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <random>
 
 #include "platform/platform.h"
 #include "sources/phrase_picker.h"
@@ -71,10 +70,11 @@ public:
     Image& Image2;
 
 private:
-    // Error conventions. A trapped handler shows an error it meets with its
-    // number and description and ends the program; Skip runs one step of a
-    // skip-on-failure handler and drops its error.
-    std::function<void()> Trapped(std::function<void()> handler);
+    // Error conventions. RunTrapped runs a handler that traps nothing: an
+    // error it meets is shown with its number and description and the
+    // program ends. Skip runs one step of a skip-on-failure handler and drops
+    // its error.
+    void RunTrapped(const std::function<void()>& handler);
     void Skip(const std::function<void()>& step);
     void ReportError(const RuntimeError& error);
     void ReportAndEnd(const RuntimeError& error);

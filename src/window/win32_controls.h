@@ -139,18 +139,13 @@ private:
     HICON picture_;
 };
 
-class Win32Form final : public FormWindow {
+class Win32Form final : public Windowed<FormWindow> {
 public:
-    explicit Win32Form(HWND hwnd) : hwnd_(hwnd) {}
-    bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
-    void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+    using Windowed::Windowed;
     Handle WindowHandle() const override { return FromHwnd(hwnd_); }
     bool Visible() const override { return IsWindowVisible(hwnd_) != FALSE; }
     void Show() override { ShowWindow(hwnd_, SW_SHOW); }
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
-
-private:
-    HWND hwnd_;
 };
 
 }  // namespace velkora

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <windows.h>
-#include <ocidl.h>
 
 #include <functional>
 #include <map>
