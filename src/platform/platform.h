@@ -8,13 +8,27 @@
 #include <variant>
 #include <vector>
 
-#include "status/status_payload.h"
-#include "status/text.h"
+#include "platform/runtime_error.h"
+#include "platform/text.h"
 
 namespace velkora {
 
 // A window or icon handle as the system gives it, widened to 64 bits.
 using Handle = std::uint64_t;
+
+// The application's title: the caption of every message box.
+inline constexpr char16_t kAppTitle[] = u"Velkora";
+
+// The messenger's windows, found by this class name.
+inline constexpr char kMessengerWindowClass[] = "MsnMsgrUIManager";
+
+// A WM_COPYDATA record (COPYDATASTRUCT's fields), platform-neutral. lpData
+// points at cbData bytes that must outlive the record.
+struct StatusRecord {
+    std::uint32_t dwData;
+    std::uint32_t cbData;
+    const char16_t* lpData;
+};
 
 struct MemoryFigures {
     std::uint32_t load;       // percent of physical memory in use, 0 to 100
@@ -62,6 +76,18 @@ public:
     virtual bool Launch(const Text& commandLine, int windowStyle) = 0;  // false when it could not start
     virtual void ShowMessage(const Text& text, const Text& caption) = 0;  // OK button only
     virtual void EndProgram(int exitCode) = 0;
+
+    // Shows a run-time error with its number and description.
+    void ShowError(const RuntimeError& error);
+    // The end of the program after an error that nothing trapped: the error
+    // is shown once, as ShowError does, and the program ends with its number. From the first call on Ending() is true, so that no
+    // handler runs while the message is up; a second error meanwhile is
+    // dropped.
+    void EndWithError(const RuntimeError& error);
+    bool Ending() const { return ending_; }
+
+private:
+    bool ending_ = false;
 };
 
 }  // namespace velkora

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <exception>
 
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora {
 
@@ -30,6 +30,8 @@ inline constexpr std::int32_t kOverflow = 6;           // a number too large for
 inline constexpr std::int32_t kTypeMismatch = 13;      // a value that is no number
 inline constexpr std::int32_t kInvalidValue = 380;     // selecting a position that isn't there
 inline constexpr std::int32_t kOutOfMemory = 7;         // also raised by a full list
+inline constexpr std::int32_t kCannotPerform = 17;     // a window, control or timer the system refused
+inline constexpr std::int32_t kInternalError = 51;     // an error of no known kind
 
 [[noreturn]] inline void Raise(std::int32_t number) {
     switch (number) {
@@ -38,9 +40,16 @@ inline constexpr std::int32_t kOutOfMemory = 7;         // also raised by a full
         case kTypeMismatch: throw RuntimeError(number, u"Tür uyuşmazlığı");
         case kInvalidValue: throw RuntimeError(number, u"Geçersiz özellik değeri");
         case kOutOfMemory: throw RuntimeError(number, u"Yetersiz bellek");
+        case kCannotPerform: throw RuntimeError(number, u"İstenen işlem gerçekleştirilemiyor");
+        case kInternalError: throw RuntimeError(number, u"İç hata");
         default: throw RuntimeError(number, u"Uygulama veya nesne tanımlı hata");
     }
 }
+
+// Inside a catch block: the exception being handled as a run-time error. An
+// exhausted allocation is "out of memory"; anything else unknown is an
+// internal error.
+RuntimeError CurrentError();
 }  // namespace errors
 
 }  // namespace velkora

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora {
 

@@ -1,7 +1,7 @@
 // Numbers as the window shows them and reads them back.
 #pragma once
 
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora {
 

@@ -39,7 +39,7 @@ void Form1::ProcessorSpeedStep() {
     } catch (const RuntimeError& e) {
         // A failed read is shown, but it does not end the program: the timers
         // already switched stay so, Text11 keeps its text, nothing is sent.
-        ReportError(e);
+        platform_.ShowError(e);
         return;
     }
     Text11.SetText(u"İşlemci Hızım: " + WholeNumberText(mhz) + u" MHz");

@@ -7,10 +7,6 @@
 
 namespace velkora {
 
-namespace {
-bool Addressable(Handle h) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(h)) > 0; }
-}  // namespace
-
 void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, const Text& Field1,
                    const Text& Category, const Text& Field3, const Text& Format, std::int16_t Show) {
     const Text payload = BuildStatusPayload(Field0, Field2, Field1, Category, Field3, Format, Show);
@@ -23,7 +19,7 @@ void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, c
     for (WindowScope scope : {WindowScope::TopLevel, WindowScope::MessageOnly}) {
         Handle previous = 0;
         for (int step = 0; step < kMostSteps && (previous = platform.FindMessengerWindow(scope, previous)) != 0; ++step) {
-            if (Addressable(previous) && std::find(windows.begin(), windows.end(), previous) == windows.end())
+            if (std::find(windows.begin(), windows.end(), previous) == windows.end())
                 windows.push_back(previous);
         }
     }

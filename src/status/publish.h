@@ -4,15 +4,16 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "status/text.h"
+#include "platform/text.h"
+#include "status/status_payload.h"  // kShowTrue, kShowFalse
 
 namespace velkora {
 
 // Builds the payload once, then sends the same record to every window of
 // class "MsnMsgrUIManager": first the top-level windows in the order the walk
 // yields them, then message-only windows of the class that the top-level walk
-// did not reach. A handle that is negative as a signed 32-bit number gets no
-// message, but the walk goes on after it. Keeps no state, reports nothing.
+// did not reach. Every handle the walk yields is served, those with the top
+// bit set too: a handle is no signed number. Keeps no state, reports nothing.
 //
 // The walk is taken whole before the first send, so a receiver that closes
 // its window while being served cannot cut the walk short for the windows

@@ -23,13 +23,12 @@
 
 #include <cstdint>
 
-#include "status/text.h"
+#include "platform/platform.h"
 
 namespace velkora {
 
 inline constexpr std::uint32_t kStatusCopyDataId = 1351;
 inline constexpr char16_t kStatusSeparator[] = u"\\0";
-inline constexpr char kMessengerWindowClass[] = "MsnMsgrUIManager";
 
 // A 16-bit boolean as the messenger's interface takes it.
 inline constexpr std::int16_t kShowTrue = -1;
@@ -40,14 +39,7 @@ Text BuildStatusPayload(const Text& Field0, const Text& Field2, const Text& Fiel
                         const Text& Category, const Text& Field3, const Text& Format,
                         std::int16_t Show);
 
-// The COPYDATASTRUCT fields, platform-neutral. lpData points into the payload,
-// which must outlive the record.
-struct StatusRecord {
-    std::uint32_t dwData;
-    std::uint32_t cbData;
-    const char16_t* lpData;
-};
-
+// The record for a payload: lpData points into it, so it must outlive the record.
 StatusRecord MakeStatusRecord(const Text& payload);
 
 }  // namespace velkora

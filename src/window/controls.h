@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora {
 
@@ -106,6 +106,8 @@ public:
 
 class FormWindow : public Control {
 public:
+    std::function<void()> Load;    // raised once, before the window is first shown
+    std::function<void()> Unload;  // raised once, when the window is destroyed by any road
     virtual Handle WindowHandle() const = 0;
     virtual bool Visible() const = 0;
     virtual void Show() = 0;

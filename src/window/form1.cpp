@@ -63,18 +63,21 @@ Form1::Form1(Platform& platform, ControlSet& c)
     Label13.Click = on(&Form1::Label13_Click);
     Label71.Click = on(&Form1::Label71_Click);
     Image2.MouseDown = on(&Form1::Image2_MouseDown);
+    Form.Load = on(&Form1::Form_Load);
+    // Runs even while an error ends the program: it only takes the icon down.
+    Form.Unload = [this] { Skip([this] { Form_Unload(); }); };
     picSystemTray.MouseMove = [this](int message) {
         RunTrapped([this, message] { picSystemTray_MouseMove(message); });
     };
 }
 
 void Form1::RunTrapped(const std::function<void()>& handler) {
+    // Once an error is being reported the program is ending: nothing more runs.
+    if (platform_.Ending()) return;
     try {
         handler();
-    } catch (const RuntimeError& e) {
-        ReportAndEnd(e);
-    } catch (const std::bad_alloc&) {
-        ReportAndEnd(RuntimeError(errors::kOutOfMemory, u"Yetersiz bellek"));
+    } catch (...) {
+        platform_.EndWithError(errors::CurrentError());
     }
 }
 
@@ -85,17 +88,6 @@ void Form1::Skip(const std::function<void()>& step) {
         // skip-on-failure: the step is dropped without a message
     } catch (const std::bad_alloc&) {
     }
-}
-
-void Form1::ReportError(const RuntimeError& e) {
-    platform_.ShowMessage(u"Çalışma zamanı hatası '" + WholeNumberText(e.Number()) + u"':\r\n\r\n" +
-                             e.Description(),
-                         kAppTitle);
-}
-
-void Form1::ReportAndEnd(const RuntimeError& e) {
-    ReportError(e);
-    platform_.EndProgram(1);
 }
 
 void Form1::PublishText(const Text& text) {

@@ -54,6 +54,7 @@ public:
     void Label14_Click();
     void picSystemTray_MouseMove(int message);
     void TaskbarCreated();
+    void Form_Unload();  // the window is going, by whatever road
     void Image2_MouseDown();
     void Label13_Click();
     void Label71_Click();
@@ -72,12 +73,13 @@ public:
 private:
     // Error conventions. RunTrapped runs a handler that traps nothing: an
     // error it meets is shown with its number and description and the
-    // program ends. Skip runs one step of a skip-on-failure handler and drops
-    // its error.
+    // program ends; while that message is up no handler runs. Skip runs one
+    // step of a skip-on-failure handler and drops its error.
     void RunTrapped(const std::function<void()>& handler);
     void Skip(const std::function<void()>& step);
-    void ReportError(const RuntimeError& error);
-    void ReportAndEnd(const RuntimeError& error);
+
+    // Shows the tray icon; the window instead when no icon can be shown.
+    void ShowIconOrWindow();
 
     // Pattern A (one source text), pattern B (a phrase).
     void PublishText(const Text& text);

@@ -15,7 +15,6 @@ namespace velkora {
 #define VELKORA_WEB_HOST "velkora.example"
 #endif
 inline constexpr char16_t kWebHost[] = u"" VELKORA_WEB_HOST;
-inline constexpr char16_t kAppTitle[] = u"Velkora";
 
 enum class Kind { Label, CheckBox, OptionButton, TextBox, CommandButton, ListBox, PictureBox, Image, Line };
 enum class FontId { Default, Tahoma975, SansSerifBold825, Georgia825, VerdanaUnderline825, Arial825 };

@@ -53,15 +53,30 @@ bool TrayAdd(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, co
     return platform.NotifyIcon(kNimAdd, TrayAddRecord(kPointerSize, hWnd, id, hIcon, platform.ToAnsi(tip)));
 }
 
+bool TrayModify(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, const Text& tip) {
+    return platform.NotifyIcon(kNimModify, TrayAddRecord(kPointerSize, hWnd, id, hIcon, platform.ToAnsi(tip)));
+}
+
 bool TrayDelete(Platform& platform, Handle hWnd, std::uint32_t id) {
     return platform.NotifyIcon(kNimDelete, TrayDeleteRecord(kPointerSize, hWnd, id));
 }
 
+void Form1::ShowIconOrWindow() {
+    const Handle owner = picSystemTray.WindowHandle();
+    const Handle icon = picSystemTrayIcon1.Picture();
+    if (TrayAdd(platform_, owner, kTrayIconId, icon, kAppTitle)) return;
+    // Refused: the shell may hold the icon all the same (a shell that kept
+    // its icons, an add that timed out after it was made). Then it is updated.
+    if (TrayModify(platform_, owner, kTrayIconId, icon, kAppTitle)) return;
+    // The icon truly cannot be shown: leave nothing half-added, and never
+    // leave the user with neither a window nor an icon.
+    TrayDelete(platform_, owner, kTrayIconId);
+    Form.Show();
+}
+
 void Form1::Label14_Click() {
     Form.Hide();
-    // Never leave the user with neither a window nor an icon.
-    if (!TrayAdd(platform_, picSystemTray.WindowHandle(), kTrayIconId, picSystemTrayIcon1.Picture(), kAppTitle))
-        Form.Show();
+    ShowIconOrWindow();
 }
 
 void Form1::picSystemTray_MouseMove(int message) {
@@ -72,10 +87,13 @@ void Form1::picSystemTray_MouseMove(int message) {
 }
 
 void Form1::TaskbarCreated() {
-    // A restarted taskbar has lost the icon: put it back while hidden.
-    if (Form.Visible()) return;
-    if (!TrayAdd(platform_, picSystemTray.WindowHandle(), kTrayIconId, picSystemTrayIcon1.Picture(), kAppTitle))
-        Form.Show();
+    // A restarted taskbar may have lost the icon: put it back while hidden.
+    if (!Form.Visible()) ShowIconOrWindow();
+}
+
+void Form1::Form_Unload() {
+    // Whatever closes the window, no icon outlives it.
+    TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
 }
 
 }  // namespace velkora

@@ -11,7 +11,7 @@
 //    20     4  hIcon                   32     8  hIcon
 //    24    64  szTip                   40    64  szTip
 //
-// Add (NIM_ADD, 0): uFlags 7 (NIF_MESSAGE | NIF_ICON | NIF_TIP), callback
+// Add (NIM_ADD, 0) and modify (NIM_MODIFY, 1): uFlags 7 (NIF_MESSAGE | NIF_ICON | NIF_TIP), callback
 // message 512 (WM_MOUSEMOVE), the icon, and the tooltip in the system's 8-bit
 // code page, at most 63 bytes, then one NUL byte, then blanks (0x20) up to the
 // 64th byte. Delete (NIM_DELETE, 2): only cbSize, hWnd and uID; every other
@@ -27,6 +27,7 @@
 namespace velkora {
 
 inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
 inline constexpr std::uint32_t kNimDelete = 2;
 inline constexpr std::uint32_t kTrayCallbackMessage = 512;  // WM_MOUSEMOVE
 inline constexpr std::uint32_t kTrayIconId = 1;
@@ -38,6 +39,7 @@ std::vector<std::uint8_t> TrayDeleteRecord(int pointerSize, Handle hWnd, std::ui
 
 // Module2: each fills a fresh record for this build and passes it to the shell.
 bool TrayAdd(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, const Text& tip);
+bool TrayModify(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, const Text& tip);
 bool TrayDelete(Platform& platform, Handle hWnd, std::uint32_t id);
 
 }  // namespace velkora

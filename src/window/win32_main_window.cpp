@@ -144,7 +144,7 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
     if (!CreateWindowFor(exStyle, className, L"", style, x, y, width, height, nullptr, nullptr, instance)) return false;
 
     // The window is hidden until its load handler has run.
-    form_->Form_Load();
+    form_->Form.Load();
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
     return true;

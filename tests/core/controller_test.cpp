@@ -138,12 +138,22 @@ TEST_F(Controller, SecondPressReappliesTheBoxes) {
     EXPECT_TRUE(TimerN(4).enabled);
 }
 
-TEST_F(Controller, AnUntrappedErrorIsShownAndEndsTheProgram) {
+TEST_F(Controller, AnUntrappedErrorIsShownOnceAndEndsTheProgramWithItsNumber) {
+    // The memory source publishes every second; while the message is up its
+    // tick comes due, the user clicks, "+" fails again: nothing of it runs.
+    Check(2).UserClick();
+    Button(1).UserClick();
+    platform.whileMessageShown = [this] {
+        TimerN(5).Fire();
+        Button(2).UserClick();
+        Button(4).UserClick();
+    };
     TextBoxNamed("Text3").text = u"on";  // no number: "+" meets a type mismatch
     Button(4).UserClick();
     ASSERT_EQ(platform.messageBoxes.size(), 1u);
     EXPECT_NE(platform.messageBoxes[0].first.find(u"'13'"), Text::npos);
-    EXPECT_EQ(platform.endedWith, 1);
+    EXPECT_EQ(platform.endedWith, 13);
+    EXPECT_TRUE(platform.deliveries.empty());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class EventRun {
 public:
     EventRun() : form(platform, controls) {
         platform.topLevel = {0x1001, 0x2002};
-        form.Form_Load();
+        form.Form.Load();
         for (const char16_t* p : DefaultPhrases()) everListed.insert(p);
     }
 

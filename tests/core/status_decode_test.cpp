@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "status/status_decode.h"
+#include "status_decode.h"
 #include "status/status_payload.h"
 
 namespace velkora {

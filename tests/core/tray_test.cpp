@@ -78,16 +78,28 @@ TEST_F(Tray, OtherMouseEventsOnTheIconChangeNothing) {
     EXPECT_EQ(platform.notifyCalls.size(), calls);
 }
 
-TEST_F(Tray, RefusedAddShowsTheWindowAgain) {
+TEST_F(Tray, ARefusedAddShowsTheWindowAndLeavesNoIcon) {
     platform.refuseAdd = true;
     HideLabel().UserClick();
     EXPECT_TRUE(Window().visible);
+    EXPECT_TRUE(platform.icons.empty());
+    EXPECT_EQ(platform.notifyCalls.back().first, kNimDelete);
+}
+
+TEST_F(Tray, AnAddThatFailsButMadeTheIconKeepsTheWindowHidden) {
+    platform.addTimesOut = true;
+    HideLabel().UserClick();
+    EXPECT_FALSE(Window().visible);
+    EXPECT_EQ(platform.icons.size(), 1u);
 }
 
 TEST_F(Tray, RecreatedTaskbarGetsTheIconBackOnlyWhileHidden) {
     form.TaskbarCreated();
     EXPECT_TRUE(platform.icons.empty());
     HideLabel().UserClick();
+    form.TaskbarCreated();  // a shell that kept its icons, or a broadcast from another program
+    EXPECT_FALSE(Window().visible);
+    EXPECT_EQ(platform.icons.size(), 1u);
     platform.icons.clear();  // the shell restarted and forgot it
     form.TaskbarCreated();
     EXPECT_EQ(platform.icons.size(), 1u);
@@ -95,6 +107,13 @@ TEST_F(Tray, RecreatedTaskbarGetsTheIconBackOnlyWhileHidden) {
     platform.refuseAdd = true;
     form.TaskbarCreated();
     EXPECT_TRUE(Window().visible);
+}
+
+TEST_F(Tray, ClosingTheWindowByAnyRoadTakesTheIconDown) {
+    HideLabel().UserClick();
+    ASSERT_EQ(platform.icons.size(), 1u);
+    Window().Unload();
+    EXPECT_TRUE(platform.icons.empty());
 }
 
 TEST_F(Tray, HiddenWindowKeepsPublishing) {

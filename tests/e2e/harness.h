@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora::e2e {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "status/status_decode.h"
+#include "status_decode.h"
 #include "status/status_payload.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

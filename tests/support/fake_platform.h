@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -15,7 +16,7 @@
 
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
-#include "status/status_decode.h"
+#include "status_decode.h"
 
 namespace velkora::testing {
 
@@ -98,10 +99,13 @@ public:
     }
 
     // The notification area: icons by (window, id); an add of an icon that is
-    // already there fails, as the shell's does.
+    // already there fails, as the shell's does, and so does a modify or delete
+    // of one that is not. refuseAdd: the shell takes no icon at all;
+    // addTimesOut: an add that reports failure although the icon was made.
     std::map<std::pair<std::uint64_t, std::uint32_t>, std::vector<std::uint8_t>> icons;
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> notifyCalls;
     bool refuseAdd = false;
+    bool addTimesOut = false;
     bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) override {
         notifyCalls.emplace_back(message, record);
         std::uint64_t hwnd = 0;
@@ -110,12 +114,17 @@ public:
         std::memcpy(&hwnd, record.data() + ptr, ptr);
         std::memcpy(&id, record.data() + 2 * ptr, 4);
         auto key = std::make_pair(hwnd, id);
-        if (message == 0) {
-            if (refuseAdd || icons.count(key)) return false;
-            icons[key] = record;
-            return true;
+        switch (message) {
+            case 0:
+                if (refuseAdd || icons.count(key)) return false;
+                icons[key] = record;
+                return !addTimesOut;
+            case 1:
+                if (!icons.count(key)) return false;
+                icons[key] = record;
+                return true;
+            default: return icons.erase(key) > 0;
         }
-        return icons.erase(key) > 0;
     }
     std::string ToAnsi(const Text& text) override {
         std::string out;
@@ -136,7 +145,12 @@ public:
         launches.emplace_back(commandLine, style);
         return launchWorks;
     }
-    void ShowMessage(const Text& text, const Text& caption) override { messageBoxes.emplace_back(text, caption); }
+    // Runs while a message box is up, as timer ticks and clicks would.
+    std::function<void()> whileMessageShown;
+    void ShowMessage(const Text& text, const Text& caption) override {
+        messageBoxes.emplace_back(text, caption);
+        if (whileMessageShown) whileMessageShown();
+    }
     void EndProgram(int exitCode) override { endedWith = exitCode; }
 };
 

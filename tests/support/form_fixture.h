@@ -5,7 +5,7 @@
 
 #include "fake_platform.h"
 #include "window/form1.h"
-#include "window/memory_controls.h"
+#include "memory_controls.h"
 
 namespace velkora::testing {
 
@@ -13,7 +13,7 @@ class FormTest : public ::testing::Test {
 protected:
     FormTest() : form(platform, controls) {
         platform.topLevel = {0x1001};
-        form.Form_Load();
+        form.Form.Load();
     }
 
     MemoryCheckBox& Check(int n) { return controls.Check(n); }

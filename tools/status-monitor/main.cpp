@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "platform/win32_text.h"
-#include "status/status_decode.h"
+#include "status_decode.h"
 #include "status/status_payload.h"
 
 namespace {

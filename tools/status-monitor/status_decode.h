@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora {
 

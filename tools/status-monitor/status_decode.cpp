@@ -1,4 +1,4 @@
-#include "status/status_decode.h"
+#include "status_decode.h"
 
 #include <cstring>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "status/text.h"
+#include "platform/text.h"
 
 namespace velkora {
 

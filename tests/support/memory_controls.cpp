@@ -1,4 +1,4 @@
-#include "window/memory_controls.h"
+#include "memory_controls.h"
 
 namespace velkora {
 
