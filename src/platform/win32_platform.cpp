@@ -77,6 +77,11 @@ AutomationValue FromVariant(VARIANT& v) {
 
 }  // namespace
 
+void RaiseSystemError(const Text& what) {
+    const DWORD code = GetLastError();
+    throw RuntimeError(errors::kCannotPerform, code ? what + u": " + SystemMessage(HRESULT_FROM_WIN32(code)) : what);
+}
+
 Handle Win32Platform::FindMessengerWindow(WindowScope scope, Handle after) {
     HWND parent = scope == WindowScope::MessageOnly ? HWND_MESSAGE : nullptr;
     return FromHwnd(FindWindowExA(parent, ToHwnd(after), kMessengerWindowClass, nullptr));
@@ -198,6 +203,10 @@ void Win32Platform::ShowMessage(const Text& text, const Text& caption) {
     MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | (owner ? 0 : MB_TASKMODAL));
 }
 
-void Win32Platform::EndProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+void Win32Platform::EndProgram(int exitCode) {
+    // The window goes first and takes its notification-area icon with it.
+    if (owner_ && IsWindow(owner_)) DestroyWindow(owner_);
+    ExitProcess(static_cast<UINT>(exitCode));
+}
 
 }  // namespace velkora

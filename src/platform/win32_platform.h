@@ -35,6 +35,10 @@ private:
     HWND owner_ = nullptr;
 };
 
+// Raises the run-time error "cannot perform" for a call the system refused,
+// naming what failed and the system's reason (GetLastError).
+[[noreturn]] void RaiseSystemError(const Text& what);
+
 inline HWND ToHwnd(Handle h) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)); }
 inline Handle FromHwnd(HWND h) { return static_cast<Handle>(reinterpret_cast<std::uintptr_t>(h)); }
 

@@ -108,6 +108,8 @@ class FormWindow : public Control {
 public:
     std::function<void()> Load;    // raised once, before the window is first shown
     std::function<void()> Unload;  // raised once, when the window is destroyed by any road
+    std::function<void()> TaskbarCreated;  // the shell's taskbar was (re)created
+    std::function<void()> StartedAgain;    // the user started the program a second time
     virtual Handle WindowHandle() const = 0;
     virtual bool Visible() const = 0;
     virtual void Show() = 0;

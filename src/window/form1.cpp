@@ -64,6 +64,8 @@ Form1::Form1(Platform& platform, ControlSet& c)
     Label71.Click = on(&Form1::Label71_Click);
     Image2.MouseDown = on(&Form1::Image2_MouseDown);
     Form.Load = on(&Form1::Form_Load);
+    Form.TaskbarCreated = on(&Form1::TaskbarCreated);
+    Form.StartedAgain = on(&Form1::SecondStart);
     // Runs even while an error ends the program: it only takes the icon down.
     Form.Unload = [this] { Skip([this] { Form_Unload(); }); };
     picSystemTray.MouseMove = [this](int message) {

@@ -54,6 +54,7 @@ public:
     void Label14_Click();
     void picSystemTray_MouseMove(int message);
     void TaskbarCreated();
+    void SecondStart();  // another start of the program hands over to this one
     void Form_Unload();  // the window is going, by whatever road
     void Image2_MouseDown();
     void Label13_Click();
@@ -80,6 +81,8 @@ private:
 
     // Shows the tray icon; the window instead when no icon can be shown.
     void ShowIconOrWindow();
+    // Shows the window and takes the icon down.
+    void Restore();
 
     // Pattern A (one source text), pattern B (a phrase).
     void PublishText(const Text& text);

@@ -26,11 +26,13 @@ ControlSpec LabelSpec(const char* name, const char16_t* text, int l, int t, int 
     return s;
 }
 
-ControlSpec BoxSpec(const char* name, Kind kind, int l, int t, int w, int h, int index = -1) {
+// A check box or option button: no caption of its own, the label beside it names it.
+ControlSpec BoxSpec(const char* name, Kind kind, int l, int t, int w, int h, const char* namedBy, int index = -1) {
     ControlSpec s{name, kind, nullptr, l, t, w, h};
     s.back = kPanel;
     s.fore = kWindowText;
     s.index = index;
+    s.namedBy = namedBy;
     return s;
 }
 
@@ -84,33 +86,37 @@ const std::array<ControlSpec, 64> kLayout = [] {
     add(LabelSpec("Label4", u"Sistem açık kalma süresini Göster ", 3360, 1950, 2415, 375, kDarkRed));
     add(LabelSpec("Label5", u"Cpu Hızımı Göster", 600, 2300, 1575, 255, kDarkRed));
     add(LabelSpec("Label6", u"Bellek Kullanımını Göster", 3360, 2300, 1935, 255, kDarkRed));
-    add(TextSpec("Text9", u"", 240, 3000, 5175, 285, false, 100, kPanel));
+    add(With(TextSpec("Text9", u"", 240, 3000, 5175, 285, false, 100, kPanel),
+             [](ControlSpec& s) { s.accessibleName = u"Şu anki kelime"; }));
     add(LabelSpec("Label7", u"Kişisel Msj listesi --", 600, 2640, 1935, 255, kDarkRed));
-    add(BoxSpec("Check3", Kind::CheckBox, 240, 1920, 255, 255));
+    add(BoxSpec("Check3", Kind::CheckBox, 240, 1920, 255, 255, "Label3"));
     add(LabelSpec("Label8", u"Müzik Simgesi", 600, 910, 1335, 255, kDarkRed));
     add(LabelSpec("Label9", u"Office Simgesi", 2760, 910, 1335, 255, kDarkRed));
     add(LabelSpec("Label10", u"Oyun Simgesi", 4800, 910, 1095, 255, kDarkRed));
     add(With(ButtonSpec("Command1", u"Kişşisel İletileri Aktif Et (Güncelle)", 240, 7440, 5655, 615, true, kPanel),
              [](ControlSpec& s) { s.isDefault = true; }));
     add(ButtonSpec("Command2", u"Aman Baydı Buda :)", 240, 6840, 2535, 495, true, kPanel));
-    add(BoxSpec("Option1", Kind::OptionButton, 240, 840, 255, 375, 0));
-    add(BoxSpec("Option3", Kind::OptionButton, 4560, 840, 255, 375, 1));
-    add(BoxSpec("Option2", Kind::OptionButton, 2520, 840, 255, 375, 2));
+    add(BoxSpec("Option1", Kind::OptionButton, 240, 840, 255, 375, "Label8", 0));
+    add(BoxSpec("Option3", Kind::OptionButton, 4560, 840, 255, 375, "Label10", 1));
+    add(BoxSpec("Option2", Kind::OptionButton, 2520, 840, 255, 375, "Label9", 2));
     add(TextSpec("Text10", u"0 saat ve 0 dakikadır sistemim açık", 7680, 1920, 1935, 375));
     add(TextSpec("Text1", u" [" WEB u"]", 8040, 360, 1815, 285));
-    add(BoxSpec("Check1", Kind::CheckBox, 3000, 1920, 255, 255));
-    add(BoxSpec("Check2", Kind::CheckBox, 3000, 2280, 255, 255));
-    add(BoxSpec("Check4", Kind::CheckBox, 240, 2280, 255, 255));
-    add(BoxSpec("Check5", Kind::CheckBox, 240, 2640, 255, 255));
+    add(BoxSpec("Check1", Kind::CheckBox, 3000, 1920, 255, 255, "Label4"));
+    add(BoxSpec("Check2", Kind::CheckBox, 3000, 2280, 255, 255, "Label6"));
+    add(BoxSpec("Check4", Kind::CheckBox, 240, 2280, 255, 255, "Label5"));
+    add(BoxSpec("Check5", Kind::CheckBox, 240, 2640, 255, 255, "Label7"));
     add(With(ControlSpec{"List1", Kind::ListBox, nullptr, 240, 3360, 5655, 2985}, [](ControlSpec& s) {
         s.enabled = false;
         s.back = kPeach;
         s.fore = kGrey64;
+        s.accessibleName = u"Kelime listesi";
     }));
     add(ButtonSpec("Command3", u"Kelimeyi Ekle", 4560, 6480, 1335, 375, false, kWhite));
-    add(TextSpec("Text2", u"", 240, 6480, 4095, 285, false, 60, kPeach));
+    add(With(TextSpec("Text2", u"", 240, 6480, 4095, 285, false, 60, kPeach),
+             [](ControlSpec& s) { s.accessibleName = u"Yeni kelime"; }));
     add(LabelSpec("Label11", u"Msj Değişim Süresi:", 1920, 2640, 1935, 255, kDarkRed));
-    add(TextSpec("Text3", u"10", 3360, 2600, 375, 285, false, 60, kPanel));
+    add(With(TextSpec("Text3", u"10", 3360, 2600, 375, 285, false, 60, kPanel),
+             [](ControlSpec& s) { s.namedBy = "Label11"; }));
     add(ButtonSpec("Command4", u"+", 3840, 2640, 255, 195, true, {}));
     add(ButtonSpec("Command5", u"-", 4200, 2640, 255, 195, true, {}));
     add(With(LabelSpec("Label12", u"10", 5520, 3030, 375, 255, kGrey64),
@@ -122,6 +128,7 @@ const std::array<ControlSpec, 64> kLayout = [] {
              [](ControlSpec& s) {
                  s.align = Align::Center;
                  s.handCursor = true;
+                 s.link = true;
              }));
     add(TextSpec("Text4", u"", 7440, 3960, 1455, 495));
     add(LabelSpec("Label15", u"", 7440, 6360, 900, 255, kBlack, FontId::Georgia825));
@@ -171,6 +178,27 @@ const ControlSpec* FindSpec(std::string_view name) {
     for (const ControlSpec& s : Form1Layout())
         if (name == s.name) return &s;
     return nullptr;
+}
+
+bool StartsGroup(const ControlSpec& s) {
+    auto isOption = [](const ControlSpec* c) { return c && c->kind == Kind::OptionButton; };
+    const ControlSpec* previous = nullptr;  // the window made just before, in the description's order
+    for (const ControlSpec& c : Form1Layout()) {
+        if (&c == &s) return isOption(&s) != isOption(previous);
+        if (c.kind != Kind::Label && c.kind != Kind::Image && c.kind != Kind::Line) previous = &c;
+    }
+    return false;
+}
+
+Text AccessibleName(const ControlSpec& s) {
+    if (s.accessibleName) return s.accessibleName;
+    if (const ControlSpec* label = s.namedBy ? FindSpec(s.namedBy) : nullptr) {
+        Text name = label->text;
+        while (!name.empty() && (name.back() == u' ' || name.back() == u'-')) name.pop_back();
+        return name;
+    }
+    if (s.tooltip) return s.tooltip;
+    return s.text && s.kind != Kind::TextBox ? Text(s.text) : Text();
 }
 
 int ControlId(std::string_view name) {

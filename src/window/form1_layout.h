@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/text.h"
+
 namespace velkora {
 
 // The maker's web address, a bare host name; set it when building.
@@ -41,10 +43,15 @@ struct ControlSpec {
     Color fore{};
     Color back{};
     Align align = Align::Left;
-    bool handCursor = false;
+    bool handCursor = false;         // a label that acts when clicked
+    bool link = false;               // ... by opening a web page
     bool graphical = false;          // a button whose background colour shows
     bool isDefault = false;          // the button Enter presses
     const char16_t* tooltip = nullptr;
+    // What a screen reader calls the control: the label that names a control
+    // without a caption of its own, or a name of its own where no label does.
+    const char* namedBy = nullptr;
+    const char16_t* accessibleName = nullptr;
 };
 
 struct TimerSpec {
@@ -61,6 +68,19 @@ std::span<const ControlSpec> Form1Layout();
 std::span<const TimerSpec> Form1Timers();
 std::span<const char16_t* const> DefaultPhrases();
 const ControlSpec* FindSpec(std::string_view name);
+
+// A control beyond the window's right edge: never seen, a holder of text
+// that only the program writes.
+inline bool BeyondTheEdge(const ControlSpec& s) { return s.left >= kFormWidthTwips; }
+
+// Whether a control starts a group of the keyboard's arrow keys: the option
+// buttons form one group, and the control after them starts the next.
+bool StartsGroup(const ControlSpec& s);
+
+// The control's spoken name: its own, or the text of the label that names it
+// (without trailing blanks and dashes), or its tooltip, or its caption.
+// Empty for a text box that nothing names.
+Text AccessibleName(const ControlSpec& s);
 
 // The child-window id of a control: its place in the description, from 100.
 inline constexpr int kFirstControlId = 100;

@@ -9,30 +9,70 @@
 #include "window/win32_main_window.h"
 
 #if defined(__GLIBCXX__)
-// Every handler catches its own errors; an exception that still escapes ends
-// the program. Replacing libstdc++'s verbose handler keeps its demangler and
-// printf out of Velkora.exe (about 120 KB).
+// Every window procedure stands behind the error barrier; an exception that
+// still escapes ends the program. Replacing libstdc++'s verbose handler keeps
+// its demangler and printf out of Velkora.exe (about 120 KB).
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { abort(); }
 }  // namespace __gnu_cxx
 #endif
 
+namespace {
+
+// One running copy per user session. A second start finds the running
+// copy's window (waiting a moment, in case it is still being made), asks it
+// to come forward and ends; false when there is none to hand over to.
+bool HandOverToRunningCopy() {
+    HWND running = nullptr;
+    const auto* className = reinterpret_cast<const wchar_t*>(velkora::kMainWindowClass);
+    for (int attempt = 0; attempt < 100 && !(running = FindWindowW(className, nullptr)); ++attempt) Sleep(50);
+    if (!running) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(running, &process);
+    AllowSetForegroundWindow(process);  // this start came from the user: the running copy may take the front
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(running, RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage), 0, 0,
+                        SMTO_ABORTIFHUNG, 5000, &result);
+    return true;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    // Held for the whole run; the system releases it when the process ends.
+    HANDLE oneCopy = CreateMutexW(nullptr, FALSE, L"Local\\Velkora.OneCopy");
+    if (oneCopy && GetLastError() == ERROR_ALREADY_EXISTS && HandOverToRunningCopy()) return 0;
+
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
     velkora::Win32Platform platform;
+    velkora::ErrorBarrier::Install(platform);
     velkora::MainWindow window(platform);
-    if (!window.Create(instance, showCommand)) return 1;
+    try {
+        window.Create(instance, showCommand);
+    } catch (...) {
+        // The window cannot be had: said in a message, and a non-zero exit.
+        platform.EndWithError(velkora::errors::CurrentError());
+        return 1;
+    }
 
     MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    int exitCode = 0;
+    // The loop also ends when the window is gone, should a nested loop (a
+    // system move) have taken the quit message meant for this one.
+    while (window.Hwnd()) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
+            break;
+        }
         // Tab, Enter and the arrow keys move and press as in a dialog.
         if (IsDialogMessageW(window.Hwnd(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     CoUninitialize();
-    return static_cast<int>(msg.wParam);
+    return exitCode;
 }

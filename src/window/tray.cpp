@@ -79,11 +79,20 @@ void Form1::Label14_Click() {
     ShowIconOrWindow();
 }
 
-void Form1::picSystemTray_MouseMove(int message) {
-    constexpr int kLeftButtonDoubleClick = 515;  // 513 and 514, down and up, do nothing
-    if (message != kLeftButtonDoubleClick) return;
+void Form1::Restore() {
     Form.Show();
     TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
+}
+
+void Form1::picSystemTray_MouseMove(int message) {
+    constexpr int kLeftButtonDoubleClick = 515;  // 513 and 514, down and up, do nothing
+    if (message == kLeftButtonDoubleClick) Restore();
+}
+
+void Form1::SecondStart() {
+    // One copy per session: the running one comes forward, from the tray if
+    // it is hidden, and goes on as it was.
+    Restore();
 }
 
 void Form1::TaskbarCreated() {

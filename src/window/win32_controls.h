@@ -1,4 +1,7 @@
-// The Win32 backing of the control model: thin wrappers over child windows.
+// The Win32 backing of the control model. Each control that is a child window
+// is a thin wrapper that subclasses it and owns its messages: the parent
+// reflects to it, by the sender's window handle, its notifications
+// (WM_COMMAND), its colours (WM_CTLCOLOR*) and its drawing (WM_DRAWITEM).
 // Labels and the banner are windowless, drawn and hit-tested by the main
 // window, as in the toolkit the window was designed for.
 #pragma once
@@ -9,62 +12,119 @@
 #include "platform/win32_text.h"
 #include "window/controls.h"
 #include "window/form1_layout.h"
+#include "window/win32_paint.h"
 #include "window/win32_window_base.h"
 
 namespace velkora {
 
-template <class Base>
-class Windowed : public Base {
+// What a child control asks of the window it sits on.
+class Win32ControlHost {
 public:
-    template <class... Args>
-    explicit Windowed(HWND hwnd, Args&&... args) : Base(std::forward<Args>(args)...), hwnd_(hwnd) {}
-    bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
-    void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-    HWND Hwnd() const { return hwnd_; }
+    virtual HWND Hwnd() const = 0;
+    virtual HINSTANCE Instance() const = 0;
+    virtual Win32Paints& Paints() = 0;
+    virtual RECT Place(const ControlSpec& spec) const = 0;  // client pixels at the window's DPI
+    virtual void FocusMoved() = 0;  // a control took or lost the keyboard focus
 
 protected:
-    HWND hwnd_;
+    ~Win32ControlHost() = default;
 };
 
-class Win32CheckBox final : public Windowed<CheckBox> {
+// A child window made from its description.
+class Win32Child : public SubclassBase<Win32Child> {
 public:
-    using Windowed::Windowed;
+    Win32Child(Win32ControlHost& host, const ControlSpec& spec) : host_(host), spec_(spec) {}
+    virtual ~Win32Child() = default;
+    const ControlSpec& Spec() const { return spec_; }
+
+    // Reflected from the parent.
+    virtual void OnCommand(int /*code*/) {}
+    virtual HBRUSH OnControlColor(HDC dc);  // null: the system's colours
+    virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    LRESULT OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+    // Creates the window at the place the description gives, with its font;
+    // raises an error when the system refuses.
+    void Create(const wchar_t* className, DWORD style, DWORD exStyle = 0);
+    // The child's own messages; what a wrapper does not take goes to Default.
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
+
+    Win32ControlHost& host_;
+    const ControlSpec& spec_;
+};
+
+template <class Base>
+class Win32Control : public Base, public Win32Child {
+public:
+    template <class... Args>
+    Win32Control(Win32ControlHost& host, const ControlSpec& spec, Args&&... args)
+        : Base(std::forward<Args>(args)...), Win32Child(host, spec) {}
+    bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
+    void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+};
+
+class Win32CheckBox final : public Win32Control<CheckBox> {
+public:
+    Win32CheckBox(Win32ControlHost& host, const ControlSpec& spec);
     int Value() const override { return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0)); }
     void SetValue(int value) override { SendMessageW(hwnd_, BM_SETCHECK, static_cast<WPARAM>(value), 0); }
+    void OnCommand(int code) override;
 };
 
-class Win32OptionButton final : public Windowed<OptionButton> {
+// One of the window's option buttons: the button itself keeps the group
+// exclusive, and an arrow key that moves to it selects it.
+class Win32OptionButton final : public Win32Control<OptionButton> {
 public:
-    using Windowed::Windowed;
+    Win32OptionButton(Win32ControlHost& host, const ControlSpec& spec, bool selected);
     bool Value() const override { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    void Check(bool on) { SendMessageW(hwnd_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+    void OnCommand(int code) override;
 };
 
-class Win32TextBox final : public Windowed<TextBox> {
+class Win32TextBox final : public Win32Control<TextBox> {
 public:
-    using Windowed::Windowed;
+    Win32TextBox(Win32ControlHost& host, const ControlSpec& spec);
     Text GetText() const override { return WindowText(hwnd_); }
-    void SetText(const Text& text) override {
-        // The uptime refresh writes the same sentence for a minute: an
-        // unchanged text costs no WM_SETTEXT.
-        if (text != WindowText(hwnd_)) SetWindowTextW(hwnd_, Wide(text).c_str());
-    }
+    void SetText(const Text& text) override;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT OnChar(WPARAM character, LPARAM lParam);
+    LRESULT OnPaste();
+    int Room() const;  // how many more units the limit lets in, the selection replaced
+    bool droppingPair_ = false;  // the high half of a pair was refused: refuse its low half too
 };
 
-class Win32CommandButton final : public Windowed<CommandButton> {
+class Win32CommandButton final : public Win32Control<CommandButton> {
 public:
-    using Windowed::Windowed;
+    Win32CommandButton(Win32ControlHost& host, const ControlSpec& spec);
+    // The button Enter presses wears the default border.
+    void SetDefault(bool isDefault);
+    void OnCommand(int code) override;
+    void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool isDefault_ = false;
 };
 
-class Win32ListBox final : public Windowed<ListBox> {
+class Win32ListBox final : public Win32Control<ListBox> {
 public:
-    using Windowed::Windowed;
+    Win32ListBox(Win32ControlHost& host, const ControlSpec& spec);
     int ListCount() const override { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
     Text List(int position) const override;
     int ListIndex() const override { return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)); }
     void AddItem(const Text& entry) override;
     void RemoveItem(int position) override;
     void Clear() override { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
+    void OnCommand(int code) override;
 
 protected:
     void Select(int position) override { SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(position), 0); }
@@ -74,9 +134,9 @@ class Win32Timer final : public Timer {
 public:
     Win32Timer(HWND owner, UINT_PTR id, int interval) : owner_(owner), id_(id), interval_(interval) {}
     bool Enabled() const override { return enabled_; }
+    // A timer the system cannot start raises an error and stays off.
     void SetEnabled(bool enabled) override;
     int Interval() const override { return interval_; }
-    UINT_PTR Id() const { return id_; }
 
 private:
     HWND owner_;
@@ -85,7 +145,7 @@ private:
     bool enabled_ = false;
 };
 
-// A windowless control: its place on the main window and whether it is on.
+// A windowless control: its place on the main window.
 class Win32Windowless {
 public:
     Win32Windowless(HWND parent, RECT rect) : parent_(parent), rect_(rect) {}
@@ -125,7 +185,7 @@ public:
 // notification-area icon, which receives the shell's callback message.
 class Win32PictureBox final : public PictureBox, public WindowBase<Win32PictureBox> {
 public:
-    Win32PictureBox(HWND parent, HINSTANCE instance, int id, RECT rect, bool visible, HICON picture);
+    Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture);
     ~Win32PictureBox() override;
     bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
@@ -139,13 +199,18 @@ private:
     HICON picture_;
 };
 
-class Win32Form final : public Windowed<FormWindow> {
+class Win32Form final : public FormWindow {
 public:
-    using Windowed::Windowed;
+    explicit Win32Form(HWND hwnd) : hwnd_(hwnd) {}
+    bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
+    void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     Handle WindowHandle() const override { return FromHwnd(hwnd_); }
     bool Visible() const override { return IsWindowVisible(hwnd_) != FALSE; }
     void Show() override { ShowWindow(hwnd_, SW_SHOW); }
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
+
+private:
+    HWND hwnd_;
 };
 
 }  // namespace velkora

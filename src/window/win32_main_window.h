@@ -1,47 +1,37 @@
-// The main window on Win32: builds the controls from the window's
-// description, draws the windowless ones, and turns window messages into the
-// core's events.
+// The main window on Win32: makes the controls from the window's description
+// at the screen's DPI, draws the windowless ones (labels, lines, the banner),
+// runs the timers, and hands each control's messages to the control.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/win32_platform.h"
 #include "window/form1.h"
 #include "window/win32_controls.h"
+#include "window/win32_paint.h"
 #include "window/win32_window_base.h"
 
 namespace velkora {
 
-class Win32Fonts {
-public:
-    explicit Win32Fonts(int dpi) : dpi_(dpi) {}
-    Win32Fonts(const Win32Fonts&) = delete;
-    Win32Fonts& operator=(const Win32Fonts&) = delete;
-    ~Win32Fonts();
-    HFONT Get(FontId id);
-
-private:
-    int dpi_;
-    std::map<FontId, HFONT> fonts_;
-};
-
-class MainWindow final : public WindowBase<MainWindow>, private ControlSet {
+class MainWindow final : public WindowBase<MainWindow>, private ControlSet, private Win32ControlHost {
 public:
     explicit MainWindow(Win32Platform& platform) : platform_(platform) {}
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    ~MainWindow() override;
+    ~MainWindow();
 
-    // Creates the window and its controls, runs Form_Load, then shows it.
-    bool Create(HINSTANCE instance, int showCommand);
-    Form1& Form() { return *form_; }
+    // Creates the window and its controls, raises the load event, then shows
+    // the window. Raises an error when the system refuses any of it.
+    void Create(HINSTANCE instance, int showCommand);
+    HWND Hwnd() const override { return hwnd_; }
+
+    // What another start of the program sends the running one.
+    static constexpr wchar_t kStartedAgainMessage[] = L"Velkora.StartedAgain";
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -51,58 +41,66 @@ private:
         Win32Windowless* control;  // null for a line
         RECT rect;
     };
+    // A move of the window that this window runs itself: the system's move
+    // follows the left button only.
+    struct ButtonMove {
+        int key = 0;  // the virtual key of the button that holds it; 0 when none runs
+        POINT grab{};  // the pointer's offset from the window's corner
+    };
 
     Control* Find(std::string_view name) override;
+    HINSTANCE Instance() const override { return instance_; }
+    Win32Paints& Paints() override { return *paints_; }
+    RECT Place(const ControlSpec& spec) const override;
+    void FocusMoved() override;
 
     LRESULT OnCreate();
     LRESULT OnDestroy();
+    LRESULT OnEndSession(bool ending);
     LRESULT OnPaint();
-    LRESULT OnCommand(int id, int code);
-    LRESULT OnTimer(UINT_PTR id);
-    LRESULT OnMouseDown(int x, int y);
-    LRESULT OnLeftButtonDown(int x, int y);
-    LRESULT OnLeftButtonUp(int x, int y);
-    LRESULT OnSetCursor(HWND hwnd, int hitTest, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnControlColor(HDC dc, HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCommand(HWND child, int code);
+    LRESULT OnControlColor(HDC dc, HWND child, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+    LRESULT OnTimer(UINT_PTR id);
+    LRESULT OnButtonDown(int key, int x, int y);
+    LRESULT OnButtonUp(int key, int x, int y);
+    LRESULT OnMouseMove();
+    LRESULT OnCaptureChanged();
+    LRESULT OnCaptionPress(WPARAM hitTest, UINT message, LPARAM lParam);
+    LRESULT OnSetCursor(HWND hwnd, int hitTest, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetDefaultId();
     LRESULT OnActivate(int state);
-    LRESULT OnTaskbarCreated();
+    LRESULT OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+    LRESULT OnRegistered(UINT message);
 
-    int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
-    RECT PixelRect(const ControlSpec& spec) const;
     void CreateControls();
-    HWND CreateChild(const ControlSpec& spec, int id);
+    void AddTooltip(const ControlSpec& spec, const RECT& rect);
+    void PaintBanner(HDC dc, const RECT& rect) const;
+    void PaintLabel(HDC dc, const Windowless& w, bool focusMark);
     const Windowless* HitTest(int x, int y) const;
-    HBRUSH Brush(Color color);
-    COLORREF ColorOf(Color color, COLORREF fallback) const;
-    void PaintBanner(HDC dc, const RECT& rect);
-    void SelectOption(Win32OptionButton& chosen);
+    const Windowless* WindowlessNamed(const char* name) const;
+    Win32CommandButton* DefaultButton() const;  // the button Enter presses now
+    void EndButtonMove();
 
     Win32Platform& platform_;
     HINSTANCE instance_ = nullptr;
-    int dpi_ = 96;
-    UINT taskbarCreated_ = 0;
-    std::unique_ptr<Win32Fonts> fonts_;
+    UINT taskbarCreated_ = 0, startedAgain_ = 0;
+    std::unique_ptr<Win32Paints> paints_;
     std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
-    std::unordered_map<int, std::function<void(int code)>> commands_;
-    std::unordered_map<int, const ControlSpec*> specsById_;
     std::vector<Win32Timer*> timers_;
-    std::vector<Win32OptionButton*> options_;
     std::vector<Windowless> windowless_;
-    std::map<std::uint32_t, HBRUSH> brushes_;
+    std::vector<Win32CommandButton*> buttons_;
+    Win32CommandButton* activateButton_ = nullptr;  // Enter's button unless another has the focus
     const Windowless* pressed_ = nullptr;
+    const Windowless* focusMark_ = nullptr;  // the label that names the focused control
+    ButtonMove move_;
     HWND lastFocus_ = nullptr;
-    HWND defaultButton_ = nullptr;
     HCURSOR hand_ = nullptr;
-    HICON icon_ = nullptr, smallIcon_ = nullptr;
-    HBITMAP banner_ = nullptr;
-    HWND tooltip_ = nullptr;
+    UniqueIcon icon_, smallIcon_;
+    UniqueGdi<HBITMAP> banner_;
+    HWND tooltip_ = nullptr;  // one for every tool; goes with the window
     std::unique_ptr<Form1> form_;
 };
-
-// Loads the JPEG resource through OLE and draws it into a bitmap of the given
-// size. Null when it cannot be loaded.
-HBITMAP LoadJpegResource(HINSTANCE instance, int resourceId, int width, int height);
 
 }  // namespace velkora

@@ -1,0 +1,150 @@
+// The main window's input: presses on the windowless labels and the banner,
+// the window's own move for the right and middle buttons, the pointer over
+// the acting labels, and where the keyboard focus shows and Enter goes.
+#include "window/win32_main_window.h"
+
+namespace velkora {
+
+const MainWindow::Windowless* MainWindow::HitTest(int x, int y) const {
+    // The last drawn lies on top: labels over the banner take the press.
+    const POINT p{x, y};
+    for (auto it = windowless_.rbegin(); it != windowless_.rend(); ++it)
+        if (it->control && PtInRect(&it->rect, p)) return &*it;
+    return nullptr;
+}
+
+const MainWindow::Windowless* MainWindow::WindowlessNamed(const char* name) const {
+    for (const Windowless& w : windowless_)
+        if (name && std::string_view(w.spec->name) == name) return &w;
+    return nullptr;
+}
+
+LRESULT MainWindow::OnButtonDown(int key, int x, int y) {
+    const Windowless* hit = HitTest(x, y);
+    if (hit && hit->spec->kind == Kind::Label && key == VK_LBUTTON) {
+        pressed_ = hit;  // a label's click comes on release over the same label
+        SetCapture(hwnd_);
+    } else if (hit && hit->spec->kind == Kind::Image) {
+        // Any button moves the window: the handler asks for the system's move.
+        auto* image = static_cast<Win32Image*>(hit->control);
+        if (image->MouseDown) image->MouseDown();
+    }
+    return 0;
+}
+
+LRESULT MainWindow::OnButtonUp(int key, int x, int y) {
+    if (move_.key == key) EndButtonMove();
+    const Windowless* pressed = pressed_;
+    if (key != VK_LBUTTON || !pressed) return 0;
+    pressed_ = nullptr;
+    ReleaseCapture();
+    const POINT p{x, y};
+    auto* label = static_cast<Win32Label*>(pressed->control);
+    if (PtInRect(&pressed->rect, p) && label->Enabled() && label->Click) label->Click();
+    return 0;
+}
+
+LRESULT MainWindow::OnCaptionPress(WPARAM hitTest, UINT message, LPARAM lParam) {
+    // The system's move follows the left button. A move begun with the right
+    // or middle button is run here, and ends when that button is released.
+    if (hitTest != HTCAPTION || GetKeyState(VK_LBUTTON) < 0) return Default(message, hitTest, lParam);
+    for (int key : {VK_RBUTTON, VK_MBUTTON}) {
+        if (GetKeyState(key) >= 0) continue;
+        POINT pointer;
+        RECT window;
+        GetCursorPos(&pointer);
+        GetWindowRect(hwnd_, &window);
+        move_ = {key, {pointer.x - window.left, pointer.y - window.top}};
+        SetCapture(hwnd_);
+        break;
+    }
+    return 0;
+}
+
+LRESULT MainWindow::OnMouseMove() {
+    if (move_.key == 0) return 0;
+    if (GetKeyState(move_.key) >= 0) {  // released where this window could not see it
+        EndButtonMove();
+        return 0;
+    }
+    POINT pointer;
+    GetCursorPos(&pointer);
+    SetWindowPos(hwnd_, nullptr, pointer.x - move_.grab.x, pointer.y - move_.grab.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+void MainWindow::EndButtonMove() {
+    move_ = {};
+    if (GetCapture() == hwnd_) ReleaseCapture();
+}
+
+LRESULT MainWindow::OnCaptureChanged() {
+    move_ = {};
+    pressed_ = nullptr;
+    return 0;
+}
+
+LRESULT MainWindow::OnSetCursor(HWND hwnd, int hitTest, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == hwnd_ && hitTest == HTCLIENT) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(hwnd_, &p);
+        const Windowless* hit = HitTest(p.x, p.y);
+        if (hit && hit->spec->handCursor) {
+            SetCursor(hand_);
+            return TRUE;
+        }
+    }
+    return Default(message, wParam, lParam);
+}
+
+Win32CommandButton* MainWindow::DefaultButton() const {
+    // Enter presses the focused push button, or else the activate button.
+    auto* focused = dynamic_cast<Win32CommandButton*>(Win32Child::From(GetFocus()));
+    return focused ? focused : activateButton_;
+}
+
+void MainWindow::FocusMoved() {
+    Win32CommandButton* pressedByEnter = DefaultButton();
+    for (Win32CommandButton* button : buttons_) button->SetDefault(button == pressedByEnter);
+    // A control without a caption shows its focus on the label that names it.
+    const Win32Child* focused = Win32Child::From(GetFocus());
+    const Windowless* mark = focused ? WindowlessNamed(focused->Spec().namedBy) : nullptr;
+    if (mark == focusMark_) return;
+    for (const Windowless* w : {focusMark_, mark}) {
+        if (!w) continue;
+        RECT area = w->rect;  // a one-line caption may run past its label's right edge
+        area.right = MulDiv(kFormWidthTwips, paints_->Dpi(), 1440);
+        InvalidateRect(hwnd_, &area, FALSE);
+    }
+    focusMark_ = mark;
+}
+
+LRESULT MainWindow::OnGetDefaultId() {
+    Win32CommandButton* button = DefaultButton();
+    return MAKELRESULT(button ? GetDlgCtrlID(button->Hwnd()) : 0, DC_HASDEFID);
+}
+
+LRESULT MainWindow::OnActivate(int state) {
+    if (state == WA_INACTIVE) {
+        lastFocus_ = GetFocus();
+        return 0;
+    }
+    HWND focus = lastFocus_ && IsChild(hwnd_, lastFocus_) && IsWindowEnabled(lastFocus_)
+                     ? lastFocus_
+                     : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (focus) SetFocus(focus);
+    return 0;
+}
+
+LRESULT MainWindow::OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Default(message, wParam, lParam);
+    const Windowless* mark = focusMark_;
+    focusMark_ = nullptr;  // drawn again with the cues as they are now
+    FocusMoved();
+    if (mark == focusMark_ && mark) InvalidateRect(hwnd_, nullptr, FALSE);
+    return result;
+}
+
+}  // namespace velkora

@@ -1,0 +1,50 @@
+// What the window draws with: its fonts and brushes, made once from the
+// window's description and released with it, the banner picture, and owners
+// for GDI and USER handles.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <type_traits>
+
+#include "window/form1_layout.h"
+
+namespace velkora {
+
+// One owner per handle: each releases its handle when it goes.
+struct GdiObjectDeleter {
+    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
+};
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+template <class Handle>
+using UniqueGdi = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+// A colour of the description; `fallback` stands for "the control's default".
+COLORREF ColorOf(Color color, COLORREF fallback);
+
+class Win32Paints {
+public:
+    explicit Win32Paints(int dpi) : dpi_(dpi) {}
+    Win32Paints(const Win32Paints&) = delete;
+    Win32Paints& operator=(const Win32Paints&) = delete;
+
+    HFONT Font(FontId id);       // made on first use; every Turkish letter renders
+    HBRUSH Brush(COLORREF color);  // one brush per colour
+    int Dpi() const { return dpi_; }
+
+private:
+    int dpi_;
+    std::map<FontId, UniqueGdi<HFONT>> fonts_;
+    std::map<COLORREF, UniqueGdi<HBRUSH>> brushes_;
+};
+
+// Loads a JPEG resource through OLE and draws it into a bitmap of the given
+// size. Null when it cannot be loaded.
+UniqueGdi<HBITMAP> LoadJpegResource(HINSTANCE instance, int resourceId, int width, int height);
+
+}  // namespace velkora
