@@ -7,20 +7,12 @@ namespace velkora {
 
 namespace {
 
-struct Offsets {
-    std::size_t size, hWnd, uID, uFlags, uCallbackMessage, hIcon, szTip;
-};
-
-Offsets LayoutFor(int pointerSize) {
-    return pointerSize == 8 ? Offsets{104, 8, 16, 20, 24, 32, 40} : Offsets{88, 4, 8, 12, 16, 20, 24};
-}
-
 void Put(std::vector<std::uint8_t>& record, std::size_t offset, std::uint64_t value, int width) {
     for (int i = 0; i < width; ++i) record[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 std::vector<std::uint8_t> Header(int pointerSize, Handle hWnd, std::uint32_t id) {
-    const Offsets o = LayoutFor(pointerSize);
+    const TrayRecordLayout o = TrayLayoutFor(pointerSize);
     std::vector<std::uint8_t> record(o.size, 0);
     Put(record, 0, o.size, 4);
     Put(record, o.hWnd, hWnd, pointerSize);
@@ -34,7 +26,7 @@ constexpr int kPointerSize = sizeof(void*);
 
 std::vector<std::uint8_t> TrayAddRecord(int pointerSize, Handle hWnd, std::uint32_t id, Handle hIcon,
                                         const std::string& tipAnsi) {
-    const Offsets o = LayoutFor(pointerSize);
+    const TrayRecordLayout o = TrayLayoutFor(pointerSize);
     std::vector<std::uint8_t> record = Header(pointerSize, hWnd, id);
     Put(record, o.uFlags, 7, 4);
     Put(record, o.uCallbackMessage, kTrayCallbackMessage, 4);

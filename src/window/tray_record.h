@@ -18,6 +18,7 @@
 // byte is zero.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,14 @@
 #include "platform/platform.h"
 
 namespace velkora {
+
+// Where each field lies, for a pointer size of 4 (the 32-bit record) or 8.
+struct TrayRecordLayout {
+    std::size_t size, hWnd, uID, uFlags, uCallbackMessage, hIcon, szTip;
+};
+inline constexpr TrayRecordLayout TrayLayoutFor(int pointerSize) {
+    return pointerSize == 8 ? TrayRecordLayout{104, 8, 16, 20, 24, 32, 40} : TrayRecordLayout{88, 4, 8, 12, 16, 20, 24};
+}
 
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimModify = 1;

@@ -1,8 +1,12 @@
 #include "window/win32_controls.h"
 
+#include <shellapi.h>
+
 #include <climits>
+#include <cstddef>
 #include <cstring>
 
+#include "window/tray_record.h"
 #include "window/win32_accessible.h"
 
 namespace velkora {
@@ -225,6 +229,18 @@ void Win32Timer::SetEnabled(bool enabled) {
     else if (!SetTimer(owner_, id_, static_cast<UINT>(interval_), nullptr)) RaiseSystemError(u"Zamanlayıcı başlatılamadı");
     enabled_ = enabled;
 }
+
+// The tray record is built by hand (tray_record.h); it must stay the
+// shell's NOTIFYICONDATAA in its first size, for this build's pointer size.
+constexpr TrayRecordLayout kTrayLayout = TrayLayoutFor(sizeof(void*));
+static_assert(kTrayLayout.size == NOTIFYICONDATAA_V1_SIZE);
+static_assert(kTrayLayout.hWnd == offsetof(NOTIFYICONDATAA, hWnd));
+static_assert(kTrayLayout.uID == offsetof(NOTIFYICONDATAA, uID));
+static_assert(kTrayLayout.uFlags == offsetof(NOTIFYICONDATAA, uFlags));
+static_assert(kTrayLayout.uCallbackMessage == offsetof(NOTIFYICONDATAA, uCallbackMessage));
+static_assert(kTrayLayout.hIcon == offsetof(NOTIFYICONDATAA, hIcon));
+static_assert(kTrayLayout.szTip == offsetof(NOTIFYICONDATAA, szTip));
+static_assert(sizeof(NOTIFYICONDATAA::szTip) == 64 || sizeof(NOTIFYICONDATAA::szTip) == 128);
 
 Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture) : picture_(picture) {
     RegisterClassOnce(host.Instance(), L"VelkoraPicture", LoadCursorW(nullptr, IDC_ARROW));

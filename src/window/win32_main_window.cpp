@@ -4,6 +4,8 @@
 #include <oleacc.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "resource_ids.h"
 #include "window/win32_accessible.h"
 

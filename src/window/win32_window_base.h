@@ -99,31 +99,34 @@ public:
     SubclassBase(const SubclassBase&) = delete;
     SubclassBase& operator=(const SubclassBase&) = delete;
     ~SubclassBase() {
-        if (hwnd_) RemoveWindowSubclass(hwnd_, &SubclassBase::Procedure, 0);
+        if (!hwnd_) return;
+        RemoveWindowSubclass(hwnd_, &SubclassBase::Procedure, 0);
+        RemovePropW(hwnd_, kProperty);
     }
     HWND Hwnd() const { return hwnd_; }
 
-    // The subclass object of a window, or null when it has none.
-    static Derived* From(HWND hwnd) {
-        DWORD_PTR self = 0;
-        return hwnd && GetWindowSubclass(hwnd, &SubclassBase::Procedure, 0, &self) ? reinterpret_cast<Derived*>(self)
-                                                                                   : nullptr;
-    }
+    // The subclass object of a window, or null when it has none. (A window
+    // property, since not every import library has GetWindowSubclass.)
+    static Derived* From(HWND hwnd) { return hwnd ? static_cast<Derived*>(GetPropW(hwnd, kProperty)) : nullptr; }
 
 protected:
     void Attach(HWND hwnd) {
         hwnd_ = hwnd;
-        SetWindowSubclass(hwnd, &SubclassBase::Procedure, 0, reinterpret_cast<DWORD_PTR>(static_cast<Derived*>(this)));
+        auto* self = static_cast<Derived*>(this);
+        SetPropW(hwnd, kProperty, self);
+        SetWindowSubclass(hwnd, &SubclassBase::Procedure, 0, reinterpret_cast<DWORD_PTR>(self));
     }
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefSubclassProc(hwnd_, message, wParam, lParam); }
 
     HWND hwnd_ = nullptr;
 
 private:
+    static constexpr wchar_t kProperty[] = L"Velkora.Subclass";
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
         auto* self = reinterpret_cast<Derived*>(data);
         if (message == WM_NCDESTROY) {
             RemoveWindowSubclass(hwnd, &SubclassBase::Procedure, 0);
+            RemovePropW(hwnd, kProperty);
             self->hwnd_ = nullptr;
             return DefSubclassProc(hwnd, message, wParam, lParam);
         }

@@ -1,7 +1,10 @@
 // The real Velkora.exe publishing to a separate receiver process.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <map>
 #include <regex>
 
 #include "harness.h"
@@ -185,6 +188,237 @@ TEST_F(EndToEnd, CloseEndsTheProgramAndNothingFollows) {
     Sleep(1500);
     EXPECT_EQ(receiver.Count(), after);
     for (const Received& rec : receiver.Records()) EXPECT_EQ(rec["show"], "1");  // no turn-off record was sent
+}
+
+TEST_F(EndToEnd, EachPressOfADoubleClickIsAPress) {
+    app.Click("Check4");
+    input::Click(app.ScreenPoint("Command1"), 2);
+    ASSERT_TRUE(receiver.WaitForCount(2, 5000));
+    input::Click(app.ScreenPoint("Command2"), 2);
+    ASSERT_TRUE(receiver.WaitForCount(4, 5000));
+    Sleep(500);
+    const auto records = receiver.Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[1]["field0"], records[0]["field0"]);
+    EXPECT_EQ(records[0]["show"], "1");
+    EXPECT_EQ(records[2]["show"], "0");
+    EXPECT_EQ(records[3]["show"], "0");
+}
+
+TEST_F(EndToEnd, KeysTypedIntoAHolderChangeNothingThatIsPublished) {
+    HWND holder = app.Child("Text1");
+    const Text before = app.TextOf("Text1");
+    for (wchar_t c : std::wstring(L"ZQ")) SendMessageW(holder, WM_CHAR, c, 1);
+    EXPECT_EQ(app.TextOf("Text1"), before);
+    EXPECT_TRUE(IsWindowEnabled(holder));
+    EXPECT_TRUE(GetWindowLongW(holder, GWL_STYLE) & WS_TABSTOP);
+    Sleep(1200);  // Text10 holds its start text until the first refresh, a second after start
+    app.Click("Check1");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    const std::string sentence = receiver.Records()[0]["field0"];
+    EXPECT_EQ(sentence.substr(sentence.size() - before.size()), ToUtf8(before)) << sentence;
+}
+
+TEST_F(EndToEnd, TheTrayIconLivesExactlyAsLongAsItIsShown) {
+    app.ClickLabel("Label14");
+    ASSERT_FALSE(IsWindowVisible(app.Main()));
+    HWND owner = app.Child("picSystemTray");
+    EXPECT_TRUE(TrayIconShown(owner));
+    // Another program broadcasts TaskbarCreated while the shell kept the icon.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    app.Sync();
+    EXPECT_FALSE(IsWindowVisible(app.Main()));
+    EXPECT_TRUE(TrayIconShown(owner));
+    // Closed from outside: the program ends, and its icon goes with it.
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(app.Proc().Exited(5000));
+    EXPECT_FALSE(TrayIconShown(owner));
+}
+
+TEST_F(EndToEnd, ARightButtonMoveOfTheBannerEndsWithItsRelease) {
+    RECT start;
+    GetWindowRect(app.Main(), &start);
+    POINT grip{MulDiv(200, app.Dpi(), 96), MulDiv(15, app.Dpi(), 96)};  // on the banner, clear of the labels
+    ClientToScreen(app.Main(), &grip);
+    input::MoveTo(grip);
+    input::Button(grip, MOUSEEVENTF_RIGHTDOWN);
+    input::MoveTo({grip.x + 20, grip.y + 10});
+    input::Button({grip.x + 40, grip.y + 25}, MOUSEEVENTF_RIGHTUP);
+    app.Sync();
+    RECT moved;
+    GetWindowRect(app.Main(), &moved);
+    EXPECT_EQ(moved.left - start.left, 40);
+    EXPECT_EQ(moved.top - start.top, 25);
+    // A click, then the pointer moves on: the window stays where it was.
+    grip = {grip.x + 40, grip.y + 25};
+    input::Button(grip, MOUSEEVENTF_RIGHTDOWN);
+    input::Button(grip, MOUSEEVENTF_RIGHTUP);
+    input::MoveTo({grip.x + 60, grip.y + 80});
+    input::MoveTo({grip.x + 90, grip.y + 30});
+    app.Sync();
+    RECT after;
+    GetWindowRect(app.Main(), &after);
+    EXPECT_EQ(after.left, moved.left);
+    EXPECT_EQ(after.top, moved.top);
+    input::Click(app.ScreenPoint("Label71"));
+    EXPECT_TRUE(app.Proc().Exited(5000));
+}
+
+TEST_F(EndToEnd, AnArrowKeySelectsTheNextOptionAndStaysInTheGroup) {
+    auto selected = [&](const char* name) { return SendMessageW(app.Child(name), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    input::Click(app.ScreenPoint("Option1"));
+    input::Key(VK_DOWN);
+    app.Sync();
+    EXPECT_TRUE(selected("Option3"));
+    EXPECT_FALSE(selected("Option1"));
+    app.Click("Check3");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    EXPECT_EQ(receiver.Records()[0]["category"], "Games");
+    // The arrows go round the three options and leave the group for nothing else.
+    input::Click(app.ScreenPoint("Option3"));
+    for (const char* next : {"Option2", "Option1", "Option3"}) {
+        input::Key(VK_DOWN);
+        app.Sync();
+        EXPECT_TRUE(selected(next)) << next;
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &info);
+        EXPECT_EQ(info.hwndFocus, app.Child(next));
+    }
+}
+
+TEST_F(EndToEnd, ASecondStartBringsTheHiddenWindowBackAndEnds) {
+    app.ClickLabel("Label14");
+    ASSERT_FALSE(IsWindowVisible(app.Main()));
+    Process second;
+    ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+    ASSERT_TRUE(second.Exited(10000));
+    app.Sync();
+    EXPECT_TRUE(IsWindowVisible(app.Main()));
+    EXPECT_FALSE(TrayIconShown(app.Child("picSystemTray")));
+    int windows = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, reinterpret_cast<const wchar_t*>(kMainWindowClass), nullptr));)
+        ++windows;
+    EXPECT_EQ(windows, 1);
+    EXPECT_FALSE(app.Proc().Exited(0));
+}
+
+TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
+    app.Click("Check5");
+    const std::wstring letters(59, L'a');
+    input::Click(app.ScreenPoint("Text2"));
+    input::Type(letters + L"\U0001F600");  // 59 letters and one character of two units
+    EXPECT_EQ(app.TextOf("Text2"), Text(59, u'a'));
+    // Pasted past the limit, the same.
+    SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const std::wstring pasted = L"b" + letters.substr(1) + L"\U0001F600";
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+    input::Key('V', true);
+    EXPECT_EQ(app.TextOf("Text2"), FromWide(pasted.substr(0, 59)));
+    // What was typed is what is listed and published.
+    app.Click("Command3");
+    HWND list = app.Child("List1");
+    const auto last = SendMessageW(list, LB_GETCOUNT, 0, 0) - 1;
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(last), reinterpret_cast<LPARAM>(&item));
+    POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &at);
+    input::Click(at);
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    EXPECT_EQ(receiver.Records()[0]["field1"], ToUtf8(FromWide(pasted.substr(0, 59))));
+}
+
+// What a screen reader hears, asked from this process.
+class Accessibility : public EndToEnd {
+protected:
+    void SetUp() override {
+        EndToEnd::SetUp();
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    void TearDown() override { CoUninitialize(); }
+    static Text NameOf(IAccessible* object, LONG child) {
+        VARIANT id{};
+        id.vt = VT_I4;
+        id.lVal = child;
+        BSTR name = nullptr;
+        if (FAILED(object->get_accName(id, &name)) || !name) return {};
+        Text text = FromWide(name, SysStringLen(name));
+        SysFreeString(name);
+        return text;
+    }
+};
+
+TEST_F(Accessibility, EveryControlIsNamed) {
+    struct Case {
+        const char* control;
+        const char16_t* name;
+    };
+    for (const Case c : {Case{"Check3", u"Tarih ve Saat Göster"}, Case{"Check1", u"Sistem açık kalma süresini Göster"},
+                         Case{"Check4", u"Cpu Hızımı Göster"}, Case{"Check2", u"Bellek Kullanımını Göster"},
+                         Case{"Check5", u"Kişisel Msj listesi"}, Case{"Option1", u"Müzik Simgesi"},
+                         Case{"Option2", u"Office Simgesi"}, Case{"Option3", u"Oyun Simgesi"},
+                         Case{"Text3", u"Msj Değişim Süresi:"}, Case{"List1", u"Kelime listesi"},
+                         Case{"Text2", u"Yeni kelime"}, Case{"Text9", u"Şu anki kelime"},
+                         Case{"Command1", u"Kişşisel İletileri Aktif Et (Güncelle)"}}) {
+        IAccessible* object = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(app.Child(c.control), OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&object)),
+                  S_OK)
+            << c.control;
+        EXPECT_EQ(NameOf(object, CHILDID_SELF), c.name) << c.control;
+        object->Release();
+    }
+}
+
+TEST_F(Accessibility, TheActingLabelsAreChildrenThatDoWhatAClickDoes) {
+    IAccessible* client = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(app.Main(), OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client)),
+              S_OK);
+    long count = 0;
+    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+    std::vector<VARIANT> children(static_cast<std::size_t>(count));
+    long got = 0;
+    ASSERT_TRUE(SUCCEEDED(AccessibleChildren(client, 0, count, children.data(), &got)));
+    std::map<Text, std::pair<LONG, LONG>> elements;  // name: child id, role
+    for (long i = 0; i < got; ++i) {
+        VARIANT& child = children[static_cast<std::size_t>(i)];
+        if (child.vt != VT_I4) {
+            VariantClear(&child);
+            continue;
+        }
+        VARIANT role{};
+        client->get_accRole(child, &role);
+        elements[NameOf(client, child.lVal)] = {child.lVal, role.lVal};
+    }
+    const Text link = Text(u"Diğer Programlarım için ") + kWebHost;
+    ASSERT_TRUE(elements.count(u"Beni Gizle |"));
+    ASSERT_TRUE(elements.count(u"Programı Kapatır"));
+    ASSERT_TRUE(elements.count(link));
+    EXPECT_EQ(elements[u"Beni Gizle |"].second, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(elements[u"Programı Kapatır"].second, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(elements[link].second, ROLE_SYSTEM_LINK);
+
+    VARIANT hide{};
+    hide.vt = VT_I4;
+    hide.lVal = elements[u"Beni Gizle |"].first;
+    long x = 0, y = 0, width = 0, height = 0;
+    ASSERT_EQ(client->accLocation(&x, &y, &width, &height, hide), S_OK);
+    const POINT label = app.ScreenPoint("Label14");
+    EXPECT_TRUE(label.x >= x && label.x < x + width && label.y >= y && label.y < y + height);
+    EXPECT_EQ(client->accDoDefaultAction(hide), S_OK);
+    app.Sync();
+    EXPECT_FALSE(IsWindowVisible(app.Main()));
+    EXPECT_TRUE(TrayIconShown(app.Child("picSystemTray")));
+    client->Release();
 }
 
 TEST(EndToEndHung, AHungMessengerDoesNotFreezeTheWindow) {

@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include <shellapi.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -51,6 +53,75 @@ void Process::Kill() {
 
 bool Process::Exited(int timeoutMs) const {
     return pi_.hProcess && WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+namespace input {
+
+namespace {
+void Send(INPUT in) {
+    SendInput(1, &in, sizeof in);
+    Sleep(60);
+}
+}  // namespace
+
+void Button(POINT screen, DWORD flag) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flag | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    Send(in);
+}
+
+void MoveTo(POINT screen) { Button(screen, 0); }
+
+void Click(POINT screen, int times) {
+    MoveTo(screen);
+    for (int i = 0; i < times; ++i) {
+        Button(screen, MOUSEEVENTF_LEFTDOWN);
+        Button(screen, MOUSEEVENTF_LEFTUP);
+    }
+    Sleep(150);
+}
+
+void Key(WORD virtualKey, bool withControl) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    if (withControl) {
+        in.ki.wVk = VK_CONTROL;
+        Send(in);
+    }
+    in.ki.wVk = virtualKey;
+    Send(in);
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    Send(in);
+    if (withControl) {
+        in.ki.wVk = VK_CONTROL;
+        Send(in);
+    }
+}
+
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wScan = c;
+        in.ki.dwFlags = KEYEVENTF_UNICODE;
+        SendInput(1, &in, sizeof in);
+        in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(1, &in, sizeof in);
+    }
+    Sleep(300);
+}
+
+}  // namespace input
+
+bool TrayIconShown(HWND owner, UINT id) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 const std::string& Received::operator[](const std::string& key) const {
@@ -131,6 +202,17 @@ RECT VelkoraApp::LabelRect(const char* name) const {
     const ControlSpec* s = FindSpec(name);
     return RECT{MulDiv(s->left, dpi_, 1440), MulDiv(s->top, dpi_, 1440), MulDiv(s->left + s->width, dpi_, 1440),
                 MulDiv(s->top + s->height, dpi_, 1440)};
+}
+
+POINT VelkoraApp::ScreenPoint(const char* name) const {
+    RECT r = LabelRect(name);
+    if (HWND child = Child(name)) {
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&r), 2);
+    }
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(main_, &p);
+    return p;
 }
 
 void VelkoraApp::Click(const char* name) const {

@@ -56,12 +56,27 @@ private:
     std::wstring file_;
 };
 
+// Real input, as the user's hand gives it (SendInput), with a short pause
+// after each event for Wine to deliver it.
+namespace input {
+void MoveTo(POINT screen);
+void Button(POINT screen, DWORD flag);             // MOUSEEVENTF_LEFTDOWN, _RIGHTUP, ...
+void Click(POINT screen, int times = 1);           // left button; two quick clicks make a double-click
+void Key(WORD virtualKey, bool withControl = false);
+void Type(const std::wstring& text);               // one UTF-16 unit per event, surrogates included
+}  // namespace input
+
+// Whether the shell shows the icon `id` of the window `owner`: a modify that
+// changes nothing succeeds only for an icon that is there.
+bool TrayIconShown(HWND owner, UINT id = 1);
+
 class VelkoraApp {
 public:
     bool Start();
     HWND Main() const { return main_; }
     HWND Child(const char* name) const;
     RECT LabelRect(const char* name) const;           // client pixels at the window's DPI
+    POINT ScreenPoint(const char* name) const;        // the middle of a control or label, on the screen
     void Click(const char* name) const;                // a button, check box or option button
     void ClickLabel(const char* name) const;           // a windowless label: press and release over it
     void PressOn(const char* name, UINT down, UINT up) const;

@@ -23,7 +23,7 @@ MemoryControls::MemoryControls() {
                 break;
             }
             case Kind::TextBox: {
-                auto t = std::make_unique<MemoryTextBox>(s.maxLength);
+                auto t = std::make_unique<MemoryTextBox>(s.maxLength, BeyondTheEdge(s));
                 t->text = text;
                 c = std::move(t);
                 break;

@@ -51,19 +51,25 @@ private:
 
 class MemoryTextBox final : public TextBox {
 public:
-    explicit MemoryTextBox(int maxLength) : maxLength(maxLength) {}
+    MemoryTextBox(int maxLength, bool readOnly) : maxLength(maxLength), readOnly(readOnly) {}
     bool Enabled() const override { return enabled; }
     void SetEnabled(bool e) override { enabled = e; }
     Text GetText() const override { return text; }
     void SetText(const Text& t) override { text = t; }
-    // Typing obeys the character limit; setting the text from code does not.
+    // Typing obeys the character limit, whole characters only, and a
+    // read-only box takes none; setting the text from code does neither.
     void UserType(const Text& typed) {
-        if (!enabled) return;
-        for (char16_t c : typed)
-            if (maxLength == 0 || static_cast<int>(text.size()) < maxLength) text.push_back(c);
+        if (!enabled || readOnly) return;
+        for (std::size_t i = 0; i < typed.size(); ++i) {
+            const bool pair = typed[i] >= 0xD800 && typed[i] <= 0xDBFF && i + 1 < typed.size();
+            const std::size_t units = pair ? 2 : 1;
+            if (maxLength == 0 || text.size() + units <= static_cast<std::size_t>(maxLength)) text.append(typed, i, units);
+            i += units - 1;
+        }
     }
     bool enabled = true;
     int maxLength;
+    bool readOnly;
     Text text;
 };
 

@@ -12,6 +12,7 @@
 #include "sources/number_text.h"
 #include "sources/processor.h"
 #include "window/tray_record.h"
+#include "window/win32_controls.h"
 
 namespace velkora {
 namespace {
@@ -91,6 +92,14 @@ TEST(Platform, TrayRecordIsAcceptedByTheShell) {
     EXPECT_TRUE(TrayDelete(platform, h, 1));
     EXPECT_FALSE(TrayDelete(platform, h, 1));  // nothing left to delete
     DestroyWindow(owner);
+}
+
+TEST(Platform, ATimerTheSystemRefusesRaisesAnErrorAndStaysOff) {
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    Win32Timer timer(gone, 1, 1000);
+    EXPECT_THROW(timer.SetEnabled(true), RuntimeError);
+    EXPECT_FALSE(timer.Enabled());
 }
 
 }  // namespace
