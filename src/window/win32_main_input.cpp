@@ -114,7 +114,8 @@ void MainWindow::FocusMoved() {
     if (mark == focusMark_) return;
     for (const Windowless* w : {focusMark_, mark}) {
         if (!w) continue;
-        RECT area = w->rect;  // a one-line caption may run past its label's right edge
+        RECT area = w->rect;  // the mark lies just outside the text, which may run past the label's right edge
+        InflateRect(&area, 2, 2);
         area.right = MulDiv(kFormWidthTwips, paints_->Dpi(), 1440);
         InvalidateRect(hwnd_, &area, FALSE);
     }
