@@ -1,18 +1,22 @@
-// Prints Velkora's footprint against a minimal Win32 program built in the
-// same run (floor.exe): time from start to a visible window, working set
-// after 10 s and the size of the program. It also prints "mark" lines at the
-// start and end of an idle minute (only the uptime refresh running) and of
-// ten seconds of the memory source publishing; scripts/bench.sh reads the
-// process's CPU time and private memory from the host at those marks, since
-// Wine does not report them for another process. Measures only; never fails.
-//   footprint_bench [idle seconds, default 60]
+// Prints Velkora's footprint against two floors built in the same run:
+// floor.exe, the least Win32 program of its kind (one window of the same
+// size, a one-second timer that does nothing), and floor_parts.exe, the same
+// with the system parts Velkora needs loaded and used (version 6 common
+// controls with one tooltip, COM and OLE, one JPEG drawn through
+// OleLoadPicture), so that the second ratio is what Velkora's own code costs.
+// Each program runs `runs` times, interleaved; each figure is the median and
+// its spread from lowest to highest. The pointer is parked away from the
+// windows first. Measures only; never fails.
+//   footprint_bench [idle seconds, default 60] [runs, default 3]
 #include <windows.h>
-#include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "bench_support.h"
 #include "harness.h"
 #include "window/form1_layout.h"
 
@@ -20,19 +24,15 @@ using namespace velkora;
 
 namespace {
 
-struct Figures {
-    double startMs = 0;
-    double workingSetKb = 0, privateKb = 0;
-    double idleCpuMs = 0;
-    double sizeKb = 0;
+struct Program {
+    const wchar_t* name;
+    std::wstring exe;
+    const wchar_t* windowClass;
 };
 
-double CpuMs(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(process, &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 10000.0; };
-    return ms(kernel) + ms(user);
-}
+struct Sample {
+    double startMs, workingSetKb, privateKb, idleCpuMs;
+};
 
 HWND VisibleWindowOf(DWORD pid, const wchar_t* className) {
     HWND w = nullptr;
@@ -44,75 +44,121 @@ HWND VisibleWindowOf(DWORD pid, const wchar_t* className) {
     return nullptr;
 }
 
+double Now() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// One run of a program: time to its visible window, memory after 10 s, CPU
+// over the idle time that follows. With `publishingCpu`, Velkora's memory
+// source then publishes for 10 s and the CPU per second is stored there.
+Sample MeasureOnce(const Program& p, int idleSeconds, double* publishingCpu = nullptr) {
+    e2e::Process process;
+    const std::wstring tag = bench::NewTag(p.name);
+    const double start = Now();
+    process.Start(L"\"" + p.exe + L"\" " + tag);
+    HWND window = nullptr;
+    e2e::WaitUntil([&] { return (window = VisibleWindowOf(process.Id(), p.windowClass)) != nullptr; }, 20000);
+    Sample s{Now() - start, 0, 0, 0};
+    Sleep(10000);
+    const bench::ProcessFigures settled = bench::Measure(process.Handle(), tag);
+    s.workingSetKb = settled.workingSetKb;
+    s.privateKb = settled.privateKb;
+    Sleep(static_cast<DWORD>(idleSeconds) * 1000);
+    s.idleCpuMs = bench::Measure(process.Handle(), tag).cpuMs - settled.cpuMs;
+    if (publishingCpu) {
+        SendMessageW(GetDlgItem(window, ControlId("Check2")), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(window, ControlId("Command1")), BM_CLICK, 0, 0);
+        Sleep(1000);
+        const double before = bench::Measure(process.Handle(), tag).cpuMs;
+        Sleep(10000);
+        *publishingCpu = (bench::Measure(process.Handle(), tag).cpuMs - before) / 10;
+    }
+    return s;
+}
+
+struct Spread {
+    double median, low, high;
+};
+
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values.front(), values.back()};
+}
+
+std::string Figure(const Spread& s, const char* unit, int decimals) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%.*f %s (%.*f-%.*f)", decimals, s.median, unit, decimals, s.low, decimals, s.high);
+    return text;
+}
+
 double FileKb(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
     return data.nFileSizeLow / 1024.0;
 }
 
-Figures Measure(const std::wstring& exe, const wchar_t* className, int idleSeconds, HWND* windowOut, e2e::Process& p) {
-    Figures f;
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    p.Start(L"\"" + exe + L"\"");
-    HWND window = nullptr;
-    e2e::WaitUntil([&] { return (window = VisibleWindowOf(p.Id(), className)) != nullptr; }, 20000);
-    QueryPerformanceCounter(&now);
-    f.startMs = (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
-    *windowOut = window;
-    Sleep(10000);
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    GetProcessMemoryInfo(p.Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-    f.workingSetKb = memory.WorkingSetSize / 1024.0;
-    f.privateKb = memory.PrivateUsage / 1024.0;
-    std::printf("mark %ls idle-start\n", className);
-    const double before = CpuMs(p.Handle());
-    Sleep(static_cast<DWORD>(idleSeconds) * 1000);
-    f.idleCpuMs = CpuMs(p.Handle()) - before;
-    std::printf("mark %ls idle-end\n", className);
-    f.sizeKb = FileKb(exe);
-    return f;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     setvbuf(stdout, nullptr, _IONBF, 0);
+    const POINT parked = bench::ParkPointer();
+    std::printf("pointer parked at (%ld, %ld), away from the measured windows\n", parked.x, parked.y);
+
     const std::wstring dir = e2e::BinDir();
-    e2e::Receiver receiver;
+    e2e::Receiver receiver;  // Velkora publishes to a receiver while it is measured publishing
     receiver.Start();
-
-    e2e::Process floorProcess, velkoraProcess;
-    HWND floorWindow = nullptr, velkoraWindow = nullptr;
-    Figures floor, velkora;
-    floor = Measure(dir + L"\\bench\\floor.exe", L"VelkoraFloor", idleSeconds, &floorWindow, floorProcess);
-    velkora = Measure(dir + L"\\Velkora.exe", reinterpret_cast<const wchar_t*>(kMainWindowClass), idleSeconds,
-                      &velkoraWindow, velkoraProcess);
-
-    // The memory source publishing once a second.
-    SendMessageW(GetDlgItem(velkoraWindow, ControlId("Check2")), BM_CLICK, 0, 0);
-    SendMessageW(GetDlgItem(velkoraWindow, ControlId("Command1")), BM_CLICK, 0, 0);
-    Sleep(1000);
-    std::printf("mark publishing-start\n");
-    const double before = CpuMs(velkoraProcess.Handle());
-    Sleep(10000);
-    const double publishingCpuPerSecond = (CpuMs(velkoraProcess.Handle()) - before) / 10;
-    std::printf("mark publishing-end\n");
-
-    auto row = [](const char* what, double v, double f, const char* unit) {
-        std::printf("| %s | %.1f %s | %.1f %s | %.2f |\n", what, v, unit, f, unit, f > 0 ? v / f : 0.0);
+    // Velkora, then the floors; each run starts them in turn.
+    const Program programs[] = {
+        {L"velkora", dir + L"\\Velkora.exe", reinterpret_cast<const wchar_t*>(kMainWindowClass)},
+        {L"floor", dir + L"\\bench\\floor.exe", L"VelkoraFloor"},
+        {L"floor-parts", dir + L"\\bench\\floor_parts.exe", L"VelkoraFloorParts"},
     };
-    std::printf("As Windows reports them:\n| measure | Velkora | floor | ratio |\n|---|---|---|---|\n");
-    row("start to visible window", velkora.startMs, floor.startMs, "ms");
-    row("working set after 10 s", velkora.workingSetKb, floor.workingSetKb, "KB");
-    row("private bytes after 10 s", velkora.privateKb, floor.privateKb, "KB");
+    const int order[] = {1, 2, 0};
+    std::vector<Sample> samples[3];
+    std::vector<double> publishing;
+    for (int run = 0; run < runs; ++run) {
+        for (int i : order) {
+            double cpu = 0;
+            samples[i].push_back(MeasureOnce(programs[i], idleSeconds, i == 0 ? &cpu : nullptr));
+            if (i == 0) publishing.push_back(cpu);
+            std::printf("run %d of %d: %ls measured\n", run + 1, runs, programs[i].name);
+        }
+    }
+
+    auto row = [&](const char* what, double Sample::*field, const char* unit, int decimals) {
+        Spread s[3];
+        for (int i = 0; i < 3; ++i) {
+            std::vector<double> values;
+            for (const Sample& x : samples[i]) values.push_back(x.*field);
+            s[i] = SpreadOf(values);
+        }
+        auto ratio = [](double a, double b) {
+            char text[32] = "-";  // nothing to divide by: the floor used no measurable time
+            if (b > 0) std::snprintf(text, sizeof text, "%.2f", a / b);
+            return std::string(text);
+        };
+        std::printf("| %s | %s | %s | %s | %s | %s |\n", what, Figure(s[0], unit, decimals).c_str(),
+                    Figure(s[1], unit, decimals).c_str(), Figure(s[2], unit, decimals).c_str(),
+                    ratio(s[0].median, s[1].median).c_str(), ratio(s[0].median, s[2].median).c_str());
+    };
+    std::printf("\nmedian (lowest-highest) of %d runs%s\n", runs,
+                bench::UnderWine() ? "; under Wine, private memory and CPU time are the host's figures" : "");
+    std::printf("| measure | Velkora | floor | floor with the system parts | ratio to floor | ratio to parts floor |\n");
+    std::printf("|---|---|---|---|---|---|\n");
+    row("start to visible window", &Sample::startMs, "ms", 0);
+    row("working set after 10 s", &Sample::workingSetKb, "KB", 0);
+    row("private memory after 10 s", &Sample::privateKb, "KB", 0);
     char idle[64];
     std::snprintf(idle, sizeof idle, "CPU time over %d s idle", idleSeconds);
-    row(idle, velkora.idleCpuMs, floor.idleCpuMs, "ms");
-    std::printf("| CPU time per second, memory source publishing | %.2f ms | - | - |\n", publishingCpuPerSecond);
-    row("size of the program", velkora.sizeKb, floor.sizeKb, "KB");
-    std::printf("records received while publishing: %zu\n", receiver.Count());
+    row(idle, &Sample::idleCpuMs, "ms", 0);
+    std::printf("| size of the program | %.1f KB | %.1f KB | %.1f KB | - | - |\n", FileKb(programs[0].exe),
+                FileKb(programs[1].exe), FileKb(programs[2].exe));
+    std::printf("CPU time per second with the memory source publishing: %s\n",
+                Figure(SpreadOf(publishing), "ms", 1).c_str());
     return 0;
 }

@@ -170,8 +170,8 @@ bool Receiver::WaitForCount(std::size_t count, int timeoutMs) const {
     return WaitUntil([&] { return Count() >= count; }, timeoutMs);
 }
 
-bool VelkoraApp::Start() {
-    if (!process_.Start(L"\"" + BinDir() + L"\\Velkora.exe\"")) return false;
+bool VelkoraApp::Start(const std::wstring& arguments) {
+    if (!process_.Start(L"\"" + BinDir() + L"\\Velkora.exe\" " + arguments)) return false;
     const DWORD pid = process_.Id();
     const bool found = WaitUntil(
         [&] {

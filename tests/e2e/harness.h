@@ -72,7 +72,9 @@ bool TrayIconShown(HWND owner, UINT id = 1);
 
 class VelkoraApp {
 public:
-    bool Start();
+    // Starts Velkora.exe (which ignores its command line: `arguments` only
+    // tell one process from another) and waits for its visible window.
+    bool Start(const std::wstring& arguments = L"");
     HWND Main() const { return main_; }
     HWND Child(const char* name) const;
     RECT LabelRect(const char* name) const;           // client pixels at the window's DPI
