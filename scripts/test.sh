@@ -1,26 +1,57 @@
 #!/bin/bash
 # The test command: installs what is missing, builds the native, sanitizer,
-# Windows 32-bit and Windows 64-bit builds, and runs every test: the core's
-# tests natively and under AddressSanitizer/UBSan, the same core tests plus
-# the Win32 and end-to-end tests under Wine on a virtual display of its own,
-# the screenshot check and a short fuzzing run of the receiver's decoder.
-set -euo pipefail
+# fuzzing, Windows 32-bit and Windows 64-bit builds, and runs every test: the
+# core's tests natively and under AddressSanitizer/UBSan, the same core tests
+# plus the Win32 and end-to-end tests under Wine on a virtual display of its
+# own, the screenshot check, a short fuzzing run of the receiver's decoder,
+# and a second build of the shipped Velkora.exe from another folder, which
+# must come out byte for byte the same. A failing stage does not stop the
+# others; the last line sums up what ran, and the exit status is non-zero if
+# anything failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-scripts/install-deps.sh
+results=()   # one "stage: outcome" per stage that ran
+failed=0
+ctest_programs=0 ctest_failed=0
+summary() {
+    local ran=${#results[@]}
+    echo
+    printf '  %s\n' "${results[@]}"
+    echo "Summary: $((ran - failed)) of $ran stages passed; ctest ran $ctest_programs test programs, $((ctest_programs - ctest_failed)) passed, $ctest_failed failed."
+}
+trap summary EXIT
+record() {  # record NAME STATUS [DETAIL]
+    if [ "$2" -eq 0 ]; then results+=("$1: passed${3:+ ($3)}"); else results+=("$1: FAILED${3:+ ($3)}"); failed=$((failed + 1)); fi
+}
+
+scripts/install-deps.sh || exit 1
 
 jobs=$(nproc)
 for preset in native native-sanitize fuzz win32 win64; do
     echo "=== build: $preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
+    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$jobs"; }; then
+        record "build $preset" 1
+        exit 1
+    fi
 done
+record "builds (native, native-sanitize, fuzz, win32, win64)" 0
 
-# Each ctest run's lines also go to a summary, for the closing count.
-summary=build/ctest-summary.log
-: > "$summary"
-run_ctest() { ctest --preset "$1" | tee -a "$summary"; }
+# Runs one ctest preset and adds its programs to the count.
+run_ctest() {
+    local log status total bad
+    log=$(mktemp)
+    ctest --preset "$1" 2>&1 | tee "$log"
+    status=${PIPESTATUS[0]}
+    total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
+    bad=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -1)
+    rm -f "$log"
+    ctest_programs=$((ctest_programs + ${total:-0}))
+    ctest_failed=$((ctest_failed + ${bad:-0}))
+    [ "$status" -eq 0 ] && [ -n "$total" ] || status=1
+    record "ctest $1" "$status" "${total:-0} programs"
+}
 
 echo "=== tests: native"
 run_ctest native
@@ -28,8 +59,8 @@ echo "=== tests: native under AddressSanitizer and UBSan"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest native-sanitize
 
 source scripts/wine-env.sh
-trap wine_env_stop EXIT
-wine_env_start "$root/build/wine"
+trap 'wine_env_stop; summary' EXIT
+wine_env_start "$root/build/wine" || exit 1
 
 echo "=== tests: Windows 32-bit under Wine"
 run_ctest win32
@@ -38,11 +69,18 @@ run_ctest win64
 
 echo "=== screenshot of the window"
 scripts/screenshot.sh "$root/build/screenshot.png"
+record "screenshot" $?
 
 echo "=== fuzzing the receiver's decoder (20 s)"
 mkdir -p build/fuzz/corpus
-build/fuzz/tests/fuzz_decoder -max_total_time=20 -max_len=4096 -print_final_stats=1 \
-    build/fuzz/corpus tests/fuzz/seeds 2>&1 | tail -6
-programs=$(awk '/tests passed, .* tests failed out of/ {n += $NF} END {print n}' "$summary")
-echo "All test stages passed: the screenshot check, the fuzzing run and $programs test programs under ctest."
-echo "ctest: $programs passed, 0 failed"
+fuzz_log=$(build/fuzz/tests/fuzz_decoder -max_total_time=20 -max_len=4096 -print_final_stats=1 \
+    build/fuzz/corpus tests/fuzz/seeds 2>&1)
+fuzz_status=$?
+echo "$fuzz_log" | tail -6
+record "fuzzing" "$fuzz_status" "$(echo "$fuzz_log" | sed -n 's/^Done \([0-9]*\) runs.*/\1 runs/p')"
+
+echo "=== reproducible build: the shipped programs again, from another folder"
+scripts/reproduce.sh "$root/build/win32"
+record "reproducible Velkora.exe and status-monitor.exe" $?
+
+[ "$failed" -eq 0 ]
