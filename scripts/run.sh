@@ -44,8 +44,13 @@ if [ "$virtual" = 1 ]; then
         sleep 1.5
         import -window "$id" "$root/build/velkora-window.png"
         echo "The window is saved as build/velkora-window.png."
-        # Tick "Sistem açık kalma süresini Göster" and press the activate button.
-        xdotool mousemove --window "$id" 207 135 click 1 sleep 0.3 mousemove --window "$id" 200 510 click 1
+        # Tick "Sistem açık kalma süresini Göster" and press the activate
+        # button, at the middle of each as the window's description places
+        # them in twips; the window is 6060 twips wide at whatever DPI it has.
+        width=$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^WIDTH=//p')
+        at() { echo $(($1 * width / 6060)) $(($2 * width / 6060)); }
+        xdotool mousemove --window "$id" $(at 3127 2047) click 1 sleep 0.3 \
+                mousemove --window "$id" $(at 3067 7747) click 1
         echo "Uptime publishing started: a line arrives now and every 30 seconds. Ctrl+C ends."
     fi
 else
