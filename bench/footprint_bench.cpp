@@ -124,9 +124,11 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         for (int i : order) {
             double cpu = 0;
-            samples[i].push_back(MeasureOnce(programs[i], idleSeconds, i == 0 ? &cpu : nullptr));
+            const Sample x = MeasureOnce(programs[i], idleSeconds, i == 0 ? &cpu : nullptr);
+            samples[i].push_back(x);
             if (i == 0) publishing.push_back(cpu);
-            std::printf("run %d of %d: %ls measured\n", run + 1, runs, programs[i].name);
+            std::printf("run %d of %d, %ls: start %.0f ms, working set %.0f KB, private %.0f KB, idle CPU %.0f ms\n",
+                        run + 1, runs, programs[i].name, x.startMs, x.workingSetKb, x.privateKb, x.idleCpuMs);
         }
     }
 

@@ -27,7 +27,7 @@ trap wine_env_stop EXIT
 wine_env_start "$root/build/wine"
 
 # The receiver's own lines are not figures.
-quiet() { grep -v "^status-monitor\|^window=" || true; }
+quiet() { grep --line-buffered -v "^status-monitor\|^window=" || true; }
 echo "=== publish cost"
 wine build/win32/bench/publish_bench.exe 2>/dev/null | quiet
 echo "=== footprint against the floors (idle ${idle} s, ${runs} runs)"

@@ -112,14 +112,17 @@ void MainWindow::FocusMoved() {
     const Win32Child* focused = Win32Child::From(GetFocus());
     const Windowless* mark = focused ? WindowlessNamed(focused->Spec().namedBy) : nullptr;
     if (mark == focusMark_) return;
-    for (const Windowless* w : {focusMark_, mark}) {
-        if (!w) continue;
-        RECT area = w->rect;  // the mark lies just outside the text, which may run past the label's right edge
-        InflateRect(&area, 2, 2);
-        area.right = MulDiv(kFormWidthTwips, paints_->Dpi(), 1440);
-        InvalidateRect(hwnd_, &area, FALSE);
-    }
+    InvalidateFocusMark();
     focusMark_ = mark;
+    InvalidateFocusMark();
+}
+
+void MainWindow::InvalidateFocusMark() {
+    if (!focusMark_) return;
+    RECT area = focusMark_->rect;  // the mark lies just outside the text, which may run past the label's right edge
+    InflateRect(&area, 2, 2);
+    area.right = MulDiv(kFormWidthTwips, paints_->Dpi(), 1440);
+    InvalidateRect(hwnd_, &area, FALSE);
 }
 
 LRESULT MainWindow::OnGetDefaultId() {
@@ -141,10 +144,7 @@ LRESULT MainWindow::OnActivate(int state) {
 
 LRESULT MainWindow::OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = Default(message, wParam, lParam);
-    const Windowless* mark = focusMark_;
-    focusMark_ = nullptr;  // drawn again with the cues as they are now
-    FocusMoved();
-    if (mark == focusMark_ && mark) InvalidateRect(hwnd_, nullptr, FALSE);
+    InvalidateFocusMark();  // drawn again with the keyboard cues as they are now
     return result;
 }
 

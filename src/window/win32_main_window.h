@@ -81,6 +81,7 @@ private:
     const Windowless* HitTest(int x, int y) const;
     const Windowless* WindowlessNamed(const char* name) const;
     Win32CommandButton* DefaultButton() const;  // the button Enter presses now
+    void InvalidateFocusMark();
     void EndButtonMove();
 
     Win32Platform& platform_;

@@ -246,9 +246,8 @@ TEST_F(EndToEnd, ARightButtonMoveOfTheBannerEndsWithItsRelease) {
     input::Button(grip, MOUSEEVENTF_RIGHTDOWN);
     input::MoveTo({grip.x + 20, grip.y + 10});
     input::Button({grip.x + 40, grip.y + 25}, MOUSEEVENTF_RIGHTUP);
-    app.Sync();
     RECT moved;
-    GetWindowRect(app.Main(), &moved);
+    WaitUntil([&] { return GetWindowRect(app.Main(), &moved) && moved.left - start.left == 40; }, 3000);
     EXPECT_EQ(moved.left - start.left, 40);
     EXPECT_EQ(moved.top - start.top, 25);
     // A click, then the pointer moves on: the window stays where it was.
@@ -257,7 +256,7 @@ TEST_F(EndToEnd, ARightButtonMoveOfTheBannerEndsWithItsRelease) {
     input::Button(grip, MOUSEEVENTF_RIGHTUP);
     input::MoveTo({grip.x + 60, grip.y + 80});
     input::MoveTo({grip.x + 90, grip.y + 30});
-    app.Sync();
+    Sleep(300);  // input is taken after sent messages: give it time to arrive
     RECT after;
     GetWindowRect(app.Main(), &after);
     EXPECT_EQ(after.left, moved.left);
@@ -270,8 +269,7 @@ TEST_F(EndToEnd, AnArrowKeySelectsTheNextOptionAndStaysInTheGroup) {
     auto selected = [&](const char* name) { return SendMessageW(app.Child(name), BM_GETCHECK, 0, 0) == BST_CHECKED; };
     input::Click(app.ScreenPoint("Option1"));
     input::Key(VK_DOWN);
-    app.Sync();
-    EXPECT_TRUE(selected("Option3"));
+    EXPECT_TRUE(WaitUntil([&] { return selected("Option3"); }, 3000));
     EXPECT_FALSE(selected("Option1"));
     app.Click("Check3");
     app.Click("Command1");
@@ -281,8 +279,7 @@ TEST_F(EndToEnd, AnArrowKeySelectsTheNextOptionAndStaysInTheGroup) {
     input::Click(app.ScreenPoint("Option3"));
     for (const char* next : {"Option2", "Option1", "Option3"}) {
         input::Key(VK_DOWN);
-        app.Sync();
-        EXPECT_TRUE(selected(next)) << next;
+        EXPECT_TRUE(WaitUntil([&] { return selected(next); }, 3000)) << next;
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &info);
@@ -311,6 +308,8 @@ TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
     const std::wstring letters(59, L'a');
     input::Click(app.ScreenPoint("Text2"));
     input::Type(letters + L"\U0001F600");  // 59 letters and one character of two units
+    WaitUntil([&] { return app.TextOf("Text2").size() >= 59; }, 3000);
+    Sleep(300);  // and whatever else was typed
     EXPECT_EQ(app.TextOf("Text2"), Text(59, u'a'));
     // Pasted past the limit, the same.
     SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -323,6 +322,7 @@ TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
     SetClipboardData(CF_UNICODETEXT, block);
     CloseClipboard();
     input::Key('V', true);
+    WaitUntil([&] { return app.TextOf("Text2").size() >= 59; }, 3000);
     EXPECT_EQ(app.TextOf("Text2"), FromWide(pasted.substr(0, 59)));
     // What was typed is what is listed and published.
     app.Click("Command3");
