@@ -80,9 +80,9 @@ public:
     // Shows a run-time error with its number and description.
     void ShowError(const RuntimeError& error);
     // The end of the program after an error that nothing trapped: the error
-    // is shown once, as ShowError does, and the program ends with its number. From the first call on Ending() is true, so that no
-    // handler runs while the message is up; a second error meanwhile is
-    // dropped.
+    // is shown once, as ShowError does, and the program ends with its
+    // number. From the first call on Ending() is true, so that no handler
+    // runs while the message is up; a second error meanwhile is dropped.
     void EndWithError(const RuntimeError& error);
     bool Ending() const { return ending_; }
 
