@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     const std::wstring dir = e2e::BinDir();
     e2e::Receiver receiver;  // Velkora publishes to a receiver while it is measured publishing
     receiver.Start();
-    // Velkora, then the floors; each run starts them in turn.
+    // Each run starts the bare floor, the parts floor, then Velkora.
     const Program programs[] = {
         {L"velkora", dir + L"\\Velkora.exe", reinterpret_cast<const wchar_t*>(kMainWindowClass)},
         {L"floor", dir + L"\\bench\\floor.exe", L"VelkoraFloor"},
