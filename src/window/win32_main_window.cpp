@@ -4,8 +4,6 @@
 #include <oleacc.h>
 #include <windowsx.h>
 
-#include <algorithm>
-
 #include "resource_ids.h"
 #include "window/win32_accessible.h"
 
@@ -142,12 +140,9 @@ void MainWindow::CreateControls() {
             case Kind::Line: windowless_.push_back({&s, nullptr, r}); break;
             case Kind::PictureBox: control = std::make_unique<Win32PictureBox>(host, s, smallIcon_.get()); break;
             case Kind::CheckBox: control = std::make_unique<Win32CheckBox>(host, s); break;
-            case Kind::OptionButton: {
-                const bool first = std::none_of(controls_.begin(), controls_.end(),
-                                                [](auto& c) { return dynamic_cast<OptionButton*>(c.second.get()); });
-                control = std::make_unique<Win32OptionButton>(host, s, first);  // the first of the group starts selected
+            case Kind::OptionButton:  // the first of the group starts selected
+                control = std::make_unique<Win32OptionButton>(host, s, StartsGroup(s));
                 break;
-            }
             case Kind::TextBox: control = std::make_unique<Win32TextBox>(host, s); break;
             case Kind::CommandButton: {
                 auto button = std::make_unique<Win32CommandButton>(host, s);
