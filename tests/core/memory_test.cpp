@@ -35,7 +35,7 @@ TEST_F(Memory, AFailedStepLeavesTheOthersAndTheSentenceFollowsTheCaptions) {
     TimerN(5).Fire();
     platform.deliveries.clear();
     platform.memoryError = RuntimeError(5, u"x");
-    platform.separator = u".";
+    platform.separator = Text(u".");
     TimerN(5).Fire();
     // The read failed: the figures are zero, and the sentence is built from
     // the captions as they stand.
