@@ -19,9 +19,8 @@ done
 [ ${#positional[@]} -ge 1 ] && idle=${positional[0]}
 [ ${#positional[@]} -ge 2 ] && runs=${positional[1]}
 
-scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)"
+scripts/install-deps.sh bench
+scripts/build.sh win32
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
 wine_env_start "$root/build/wine"

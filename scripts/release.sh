@@ -5,9 +5,8 @@
 # time stamps, no build paths, a fixed order of entries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Velkora status-monitor -j "$(nproc)"
+scripts/install-deps.sh release
+scripts/build.sh win32 Velkora status-monitor
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
 name=velkora-$version-win32
