@@ -6,13 +6,14 @@
 # own, the screenshot check, a short fuzzing run of the receiver's decoder,
 # and a second build of the shipped Velkora.exe from another folder, which
 # must come out byte for byte the same. A failing stage does not stop the
-# others; the last line sums up what ran, and the exit status is non-zero if
-# anything failed.
+# others (a stage whose build failed is not run); the last line sums up every
+# stage, the install and the builds included, and the exit status is
+# non-zero if any failed or did not run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-results=()   # one "stage: outcome" per stage that ran
+results=()   # one "stage: outcome" per stage
 failed=0
 ctest_programs=0 ctest_failed=0
 summary() {
@@ -25,32 +26,50 @@ trap summary EXIT
 record() {  # record NAME STATUS [DETAIL]
     if [ "$2" -eq 0 ]; then results+=("$1: passed${3:+ ($3)}"); else results+=("$1: FAILED${3:+ ($3)}"); failed=$((failed + 1)); fi
 }
+not_run() {  # not_run NAME WHY
+    results+=("$1: not run ($2)")
+    failed=$((failed + 1))
+}
 
-scripts/install-deps.sh || exit 1
+echo "=== install: the test command's packages"
+if ! scripts/install-deps.sh test; then
+    record "install" 1 "see build/logs/install.log"
+    exit 1
+fi
 
-jobs=$(nproc)
+declare -A built
 for preset in native native-sanitize fuzz win32 win64; do
-    echo "=== build: $preset"
-    if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$jobs"; }; then
-        record "build $preset" 1
-        exit 1
+    if scripts/build.sh "$preset"; then
+        built[$preset]=1
+    else
+        record "build $preset" 1 "see build/logs/build-$preset.log"
     fi
 done
-record "builds (native, native-sanitize, fuzz, win32, win64)" 0
+[ ${#built[@]} -eq 5 ] && record "builds (native, native-sanitize, fuzz, win32, win64)" 0
 
 # Runs one ctest preset and adds its programs to the count.
 run_ctest() {
-    local log status total bad
+    local log status total bad names
+    if [ -z "${built[$1]:-}" ]; then
+        not_run "ctest $1" "its build failed"
+        return
+    fi
     log=$(mktemp)
     ctest --preset "$1" 2>&1 | tee "$log"
     status=${PIPESTATUS[0]}
     total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
     bad=$(sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -1)
+    names=$(sed -n '/The following tests FAILED/,$s/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$log" | paste -sd, - | sed 's/,/, /g')
     rm -f "$log"
     ctest_programs=$((ctest_programs + ${total:-0}))
     ctest_failed=$((ctest_failed + ${bad:-0}))
-    [ "$status" -eq 0 ] && [ -n "$total" ] || status=1
-    record "ctest $1" "$status" "${total:-0} programs"
+    if [ "$status" -eq 0 ] && [ -n "$total" ]; then
+        record "ctest $1" 0 "$total programs"
+    elif [ -n "$total" ] && [ "${bad:-0}" -gt 0 ]; then
+        record "ctest $1" 1 "$bad of $total programs failed: $names"
+    else
+        record "ctest $1" 1 "ctest exit status $status, ${total:-no} programs counted"
+    fi
 }
 
 echo "=== tests: native"
@@ -60,27 +79,46 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest native-sa
 
 source scripts/wine-env.sh
 trap 'wine_env_stop; summary' EXIT
-wine_env_start "$root/build/wine" || exit 1
+echo "=== Wine on a virtual display"
+if wine_env_start "$root/build/wine"; then
+    wine_ready=1
+    record "Wine and the virtual display" 0
+else
+    wine_ready=0
+    record "Wine and the virtual display" 1 "see build/wine/xvfb.log"
+fi
 
-echo "=== tests: Windows 32-bit under Wine"
-run_ctest win32
-echo "=== tests: Windows 64-bit under Wine"
-run_ctest win64
+for preset in win32 win64; do
+    if [ "$preset" = win32 ]; then echo "=== tests: Windows 32-bit under Wine"; else echo "=== tests: Windows 64-bit under Wine"; fi
+    if [ "$wine_ready" = 1 ]; then run_ctest "$preset"; else not_run "ctest $preset" "no Wine"; fi
+done
 
 echo "=== screenshot of the window"
-scripts/screenshot.sh "$root/build/screenshot.png"
-record "screenshot" $?
+if [ "$wine_ready" = 1 ] && [ -n "${built[win32]:-}" ]; then
+    scripts/screenshot.sh "$root/build/screenshot.png"
+    record "screenshot" $?
+else
+    not_run "screenshot" "no Wine or no 32-bit build"
+fi
 
 echo "=== fuzzing the receiver's decoder (20 s)"
-mkdir -p build/fuzz/corpus
-fuzz_log=$(build/fuzz/tests/fuzz_decoder -max_total_time=20 -max_len=4096 -print_final_stats=1 \
-    build/fuzz/corpus tests/fuzz/seeds 2>&1)
-fuzz_status=$?
-echo "$fuzz_log" | tail -6
-record "fuzzing" "$fuzz_status" "$(echo "$fuzz_log" | sed -n 's/^Done \([0-9]*\) runs.*/\1 runs/p')"
+if [ -n "${built[fuzz]:-}" ]; then
+    mkdir -p build/fuzz/corpus
+    fuzz_log=$(build/fuzz/tests/fuzz_decoder -max_total_time=20 -max_len=4096 -print_final_stats=1 \
+        build/fuzz/corpus tests/fuzz/seeds 2>&1)
+    fuzz_status=$?
+    echo "$fuzz_log" | tail -6
+    record "fuzzing" "$fuzz_status" "$(echo "$fuzz_log" | sed -n 's/^Done \([0-9]*\) runs.*/\1 runs/p')"
+else
+    not_run "fuzzing" "its build failed"
+fi
 
 echo "=== reproducible build: the shipped programs again, from another folder"
-scripts/reproduce.sh "$root/build/win32"
-record "reproducible Velkora.exe and status-monitor.exe" $?
+if [ -n "${built[win32]:-}" ]; then
+    scripts/reproduce.sh "$root/build/win32"
+    record "reproducible Velkora.exe and status-monitor.exe" $?
+else
+    not_run "reproducible Velkora.exe and status-monitor.exe" "the 32-bit build failed"
+fi
 
 [ "$failed" -eq 0 ]
