@@ -11,25 +11,28 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Velkora status-monitor -j "$(nproc)"
+scripts/install-deps.sh run
+scripts/build.sh win32 Velkora status-monitor
 
 source scripts/wine-env.sh
 virtual=0
+pids=()
+cleanup() {
+    trap '' INT TERM
+    # The programs first, then Wine, then the display they draw on.
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wine_env_stop
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 if [ -z "${DISPLAY:-}" ]; then
     virtual=1
-    echo "No display: starting a virtual one (Xvfb) for Velkora's window."
+    echo "No display: Velkora's window goes to a virtual one."
     wine_env_start "$root/build/wine"
 else
     wine_env_start "$root/build/wine" --use-display
 fi
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wine_env_stop
-}
-trap cleanup EXIT INT TERM
 
 wine build/win32/status-monitor.exe &
 pids+=($!)
@@ -49,9 +52,9 @@ if [ "$virtual" = 1 ]; then
         # them in twips; the window is 6060 twips wide at whatever DPI it has.
         width=$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^WIDTH=//p')
         at() { echo $(($1 * width / 6060)) $(($2 * width / 6060)); }
+        echo "Starting the uptime source: a line arrives now and every 30 seconds. Ctrl+C ends."
         xdotool mousemove --window "$id" $(at 3127 2047) click 1 sleep 0.3 \
                 mousemove --window "$id" $(at 3067 7747) click 1
-        echo "Uptime publishing started: a line arrives now and every 30 seconds. Ctrl+C ends."
     fi
 else
     echo "Velkora is running: tick a source and press \"Kişşisel İletileri Aktif Et (Güncelle)\"; Ctrl+C ends."

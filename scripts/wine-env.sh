@@ -9,8 +9,11 @@ wine_env_start() {
     local dir=$1
     mkdir -p "$dir"
     if [ "${2:-}" != "--use-display" ]; then
+        echo "Starting a virtual display (Xvfb, 1024x768)."
         rm -f "$dir/display"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+        # In a session of its own: a Ctrl+C in the terminal must not end the
+        # display before the Wine programs drawing on it.
+        setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
         WINE_ENV_XVFB_PID=$!
         local i
         for i in $(seq 1 100); do
@@ -28,13 +31,15 @@ wine_env_start() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64
     if [ ! -f "$WINEPREFIX/.velkora-ready" ]; then
-        echo "Preparing the Wine prefix in $WINEPREFIX (once)..."
+        local started=$(date +%s)
+        printf 'Preparing the Wine prefix in %s (once, about half a minute)... ' "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1
         wineserver -w
         cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.velkora-ready"
+        echo "done, $(($(date +%s) - started)) s."
     fi
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
@@ -48,9 +53,14 @@ wine_env_start() {
 
 wine_env_stop() {
     [ -n "${WINE_ENV_STARTED:-}" ] || return 0
+    # Every Wine process ends before the display goes away, so that none of
+    # them reports a broken X connection.
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    [ -n "${WINE_ENV_XVFB_PID:-}" ] && kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
+        kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+        wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    fi
     WINE_ENV_STARTED=
 }
 
