@@ -41,18 +41,18 @@ using AutomationValue = std::variant<std::monostate, std::int64_t, double, bool,
 
 enum class WindowScope { TopLevel, MessageOnly };
 
+class Courier;
+
 class Platform {
 public:
     virtual ~Platform() = default;
 
     // Messenger delivery. FindMessengerWindow yields the next window of class
     // "MsnMsgrUIManager" after `after` (0 starts the walk) and 0 when none is
-    // left. SendStatusRecord delivers one WM_COPYDATA and returns once the
-    // window has handled it (true), or once the wait for a hung window is
-    // over (false). WindowThread names the thread that serves a window.
+    // left. Delivery() carries records to those windows off the window's
+    // thread (courier.h).
     virtual Handle FindMessengerWindow(WindowScope scope, Handle after) = 0;
-    virtual bool SendStatusRecord(Handle window, const StatusRecord& record) = 0;
-    virtual std::uint64_t WindowThread(Handle window) = 0;
+    virtual Courier& Delivery() = 0;
 
     // System information.
     virtual std::uint64_t TickCount() = 0;  // milliseconds since the system started

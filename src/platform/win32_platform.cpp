@@ -3,6 +3,9 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
+#include <memory>
+#include <new>
+
 #include "platform/runtime_error.h"
 #include "platform/win32_text.h"
 
@@ -87,16 +90,43 @@ Handle Win32Platform::FindMessengerWindow(WindowScope scope, Handle after) {
     return FromHwnd(FindWindowExA(parent, ToHwnd(after), kMessengerWindowClass, nullptr));
 }
 
-bool Win32Platform::SendStatusRecord(Handle window, const StatusRecord& record) {
-    COPYDATASTRUCT cds{record.dwData, record.cbData, const_cast<char16_t*>(record.lpData)};
-    DWORD_PTR result = 0;
-    // SMTO_BLOCK: no other event of Velkora runs inside a publish.
-    // SMTO_ABORTIFHUNG: a window already known to hang costs no wait at all.
-    return SendMessageTimeoutA(ToHwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                               SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0;
+namespace {
+
+struct WorkerJob {
+    std::shared_ptr<Win32Courier> courier;
+    Handle window;
+};
+
+}  // namespace
+
+bool Win32Courier::StartWorker(Handle window) {
+    auto* job = new (std::nothrow) WorkerJob{shared_from_this(), window};
+    if (!job) return false;
+    // A worker needs little stack: it sends and waits.
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, RunWorker, job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) {
+        delete job;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
 }
 
-std::uint64_t Win32Platform::WindowThread(Handle window) { return GetWindowThreadProcessId(ToHwnd(window), nullptr); }
+DWORD WINAPI Win32Courier::RunWorker(void* job) {
+    std::unique_ptr<WorkerJob> own(static_cast<WorkerJob*>(job));
+    own->courier->Serve(own->window);
+    return 0;
+}
+
+Courier::Sent Win32Courier::Send(Handle window, const StatusRecord& record) {
+    COPYDATASTRUCT cds{record.dwData, record.cbData, const_cast<char16_t*>(record.lpData)};
+    DWORD_PTR result = 0;
+    // SMTO_ABORTIFHUNG: a window already known to hang costs no wait at all.
+    if (SendMessageTimeoutA(ToHwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                            SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+        return Sent::Delivered;
+    return IsWindow(ToHwnd(window)) ? Sent::TimedOut : Sent::Gone;
+}
 
 std::uint64_t Win32Platform::TickCount() { return GetTickCount64(); }
 

@@ -3,20 +3,35 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "platform/courier.h"
 #include "platform/platform.h"
 
 namespace velkora {
 
-class Win32Platform final : public Platform {
+// Delivery on threads of the system's own: one per receiver window being
+// served, each sending with SendMessageTimeout. A worker's thread holds the
+// courier, so that it outlives the platform object while the process lasts.
+class Win32Courier final : public Courier, public std::enable_shared_from_this<Win32Courier> {
 public:
     // How long one messenger window may take to handle a status record.
     static constexpr UINT kSendTimeoutMs = 2000;
 
+private:
+    bool StartWorker(Handle window) override;
+    Sent Send(Handle window, const StatusRecord& record) override;
+    static DWORD WINAPI RunWorker(void* job);
+};
+
+class Win32Platform final : public Platform {
+public:
+    static constexpr UINT kSendTimeoutMs = Win32Courier::kSendTimeoutMs;
+
     void SetOwner(HWND owner) { owner_ = owner; }
 
     Handle FindMessengerWindow(WindowScope scope, Handle after) override;
-    bool SendStatusRecord(Handle window, const StatusRecord& record) override;
-    std::uint64_t WindowThread(Handle window) override;
+    Courier& Delivery() override { return *courier_; }
     std::uint64_t TickCount() override;
     MemoryFigures MemoryStatus() override;
     Text TimeText() override;
@@ -33,6 +48,7 @@ public:
 
 private:
     HWND owner_ = nullptr;
+    std::shared_ptr<Win32Courier> courier_ = std::make_shared<Win32Courier>();
 };
 
 // Raises the run-time error "cannot perform" for a call the system refused,

@@ -1,16 +1,18 @@
 #include "status/publish.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
+#include "platform/courier.h"
 #include "status/status_payload.h"
 
 namespace velkora {
 
 void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, const Text& Field1,
                    const Text& Category, const Text& Field3, const Text& Format, std::int16_t Show) {
-    const Text payload = BuildStatusPayload(Field0, Field2, Field1, Category, Field3, Format, Show);
-    const StatusRecord record = MakeStatusRecord(payload);
+    auto parcel = std::make_shared<const Courier::Parcel>(
+        Courier::Parcel{kStatusCopyDataId, BuildStatusPayload(Field0, Field2, Field1, Category, Field3, Format, Show)});
 
     // Top-level windows first, then message-only ones; each window once. The
     // bound stops a walk that would go round in circles.
@@ -23,13 +25,7 @@ void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, c
                 windows.push_back(previous);
         }
     }
-
-    std::vector<std::uint64_t> hungThreads;
-    for (Handle window : windows) {
-        const std::uint64_t thread = platform.WindowThread(window);
-        if (std::find(hungThreads.begin(), hungThreads.end(), thread) != hungThreads.end()) continue;
-        if (!platform.SendStatusRecord(window, record)) hungThreads.push_back(thread);
-    }
+    for (Handle window : windows) platform.Delivery().Post(window, parcel);
 }
 
 }  // namespace velkora

@@ -24,10 +24,4 @@ Text BuildStatusPayload(const Text& Field0, const Text& Field2, const Text& Fiel
     return payload;
 }
 
-StatusRecord MakeStatusRecord(const Text& payload) {
-    return StatusRecord{kStatusCopyDataId,
-                        static_cast<std::uint32_t>(payload.size() * sizeof(char16_t)),
-                        payload.data()};
-}
-
 }  // namespace velkora

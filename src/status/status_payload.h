@@ -39,7 +39,4 @@ Text BuildStatusPayload(const Text& Field0, const Text& Field2, const Text& Fiel
                         const Text& Category, const Text& Field3, const Text& Format,
                         std::int16_t Show);
 
-// The record for a payload: lpData points into it, so it must outlive the record.
-StatusRecord MakeStatusRecord(const Text& payload);
-
 }  // namespace velkora

@@ -4,6 +4,9 @@
 #include <oleacc.h>
 #include <windowsx.h>
 
+#include <chrono>
+
+#include "platform/courier.h"
 #include "resource_ids.h"
 #include "window/win32_accessible.h"
 
@@ -109,6 +112,9 @@ LRESULT MainWindow::OnCreate() {
 
 LRESULT MainWindow::OnDestroy() {
     if (form_ && form_->Form.Unload) form_->Form.Unload();
+    // Every road out passes here: records already published still reach the
+    // messengers that answer, for about as long as one send may take.
+    platform_.Delivery().Finish(std::chrono::milliseconds(Win32Platform::kSendTimeoutMs));
     PostQuitMessage(0);
     return 0;
 }

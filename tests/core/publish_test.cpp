@@ -62,17 +62,90 @@ TEST(PublishStatus, AWindowClosingWhileServedDoesNotCutTheWalkShort) {
     EXPECT_EQ(platform.deliveries[2].window, 0x3003u);
 }
 
-TEST(PublishStatus, OtherWindowsOfAHungThreadAreSkippedForThatRecord) {
+Text Field1Of(const testing::Delivered& d) { return d.Decoded().field1; }
+
+std::vector<Text> PhrasesReceivedBy(const FakePlatform& platform, Handle window) {
+    std::vector<Text> phrases;
+    for (const auto& d : platform.deliveries)
+        if (d.window == window) phrases.push_back(Field1Of(d));
+    return phrases;
+}
+
+TEST(PublishStatus, ReturnsBeforeAnyReceiverIsServed) {
     FakePlatform platform;
-    platform.topLevel = {0x1001, 0x2002, 0x3003, 0x4004};
-    platform.threads = {{0x1001, 7}, {0x2002, 9}, {0x3003, 7}, {0x4004, 8}};
-    platform.hungThreads = {7};
+    platform.deferWorkers = true;
+    platform.topLevel = {0x1001, 0x2002};
     PublishPhrase(platform, u"x");
-    EXPECT_EQ(platform.attempts, (std::vector<Handle>{0x1001, 0x2002, 0x4004}));
-    ASSERT_EQ(platform.deliveries.size(), 2u);
-    platform.hungThreads.clear();  // answering again: the next record reaches every window
-    PublishPhrase(platform, u"y");
-    EXPECT_EQ(platform.deliveries.size(), 6u);
+    EXPECT_TRUE(platform.deliveries.empty());
+    EXPECT_EQ(platform.startedWorkers, platform.topLevel);
+    platform.RunWorkers();
+    EXPECT_EQ(platform.deliveries.size(), 2u);
+    EXPECT_EQ(platform.Workers(), 0u);  // nothing is kept once delivered
+}
+
+// While a receiver handles one record, the publisher goes on: of the records
+// that pile up meanwhile only the newest is kept, and nothing older follows
+// a newer one.
+TEST(PublishStatus, ABusyReceiverGetsTheNewestWaitingRecordNext) {
+    FakePlatform platform;
+    platform.topLevel = {0x1001};
+    platform.whileSending = [&](Handle) {
+        platform.whileSending = nullptr;
+        for (const char16_t* phrase : {u"b", u"c", u"d"}) PublishPhrase(platform, phrase);
+    };
+    PublishPhrase(platform, u"a");
+    EXPECT_EQ(PhrasesReceivedBy(platform, 0x1001), (std::vector<Text>{u"a", u"d"}));
+}
+
+TEST(PublishStatus, ASlowReceiverHoldsUpNoOther) {
+    FakePlatform platform;
+    platform.deferWorkers = true;
+    platform.topLevel = {0x1001, 0x2002};
+    PublishPhrase(platform, u"a");
+    // While the first receiver handles "a", the second one's worker runs and
+    // two more records are published.
+    platform.whileSending = [&](Handle window) {
+        if (window != 0x1001) return;
+        platform.whileSending = nullptr;
+        platform.RunWorker(0x2002);
+        for (const char16_t* phrase : {u"b", u"c"}) {
+            PublishPhrase(platform, phrase);
+            platform.RunWorker(0x2002);
+        }
+    };
+    platform.RunWorkers();
+    EXPECT_EQ(PhrasesReceivedBy(platform, 0x2002), (std::vector<Text>{u"a", u"b", u"c"}));
+    EXPECT_EQ(PhrasesReceivedBy(platform, 0x1001), (std::vector<Text>{u"a", u"c"}));
+}
+
+TEST(PublishStatus, AHungReceiverIsTriedAFewTimesThenLeft) {
+    FakePlatform platform;
+    platform.topLevel = {0x1001, 0x2002};
+    platform.hungWindows = {0x1001};
+    PublishPhrase(platform, u"a");
+    EXPECT_EQ(std::count(platform.attempts.begin(), platform.attempts.end(), 0x1001u), Courier::kMostTimeoutsInARow);
+    EXPECT_EQ(PhrasesReceivedBy(platform, 0x2002), (std::vector<Text>{u"a"}));
+    EXPECT_EQ(platform.Workers(), 0u);
+    EXPECT_TRUE(platform.Finish(std::chrono::milliseconds(0)));
+    platform.hungWindows.clear();  // answering again: the next record reaches it
+    PublishPhrase(platform, u"b");
+    EXPECT_EQ(PhrasesReceivedBy(platform, 0x1001), (std::vector<Text>{u"b"}));
+}
+
+// At the end, records under way are waited for, a receiver that timed out is not.
+TEST(PublishStatus, FinishWaitsForWorkUnderWayButNotForAHungReceiver) {
+    FakePlatform platform;
+    platform.deferWorkers = true;
+    platform.topLevel = {0x1001};
+    PublishPhrase(platform, u"a");
+    EXPECT_FALSE(platform.Finish(std::chrono::milliseconds(0)));
+    platform.hungWindows = {0x1001};
+    // Inside the first send it is under way; once it has timed out, it is not waited for.
+    platform.whileSending = [&](Handle) {
+        EXPECT_EQ(platform.Finish(std::chrono::milliseconds(0)), platform.attempts.size() > 1);
+    };
+    platform.RunWorkers();
+    EXPECT_EQ(platform.attempts.size(), static_cast<std::size_t>(Courier::kMostTimeoutsInARow));
 }
 
 TEST(PublishStatus, AWalkThatGoesRoundInCirclesEnds) {

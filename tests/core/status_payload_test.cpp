@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include "platform/courier.h"
 #include "status/status_payload.h"
 
 namespace velkora {
 namespace {
 
+StatusRecord Record(const Courier::Parcel& parcel) { return parcel.Record(); }
+
 TEST(StatusPayload, TurnOffRecordIs32UnitsAnd64Bytes) {
     const Text p = BuildStatusPayload(u"", u"", u"", u"Music", Text(), u"{0} - {1}", kShowFalse);
     EXPECT_EQ(p, Text(u"\\0Music\\00\\0{0} - {1}\\0\\0\\0\\0\\0") + u'\0');
     EXPECT_EQ(p.size(), 32u);
-    EXPECT_EQ(MakeStatusRecord(p).cbData, 64u);
+    EXPECT_EQ(Record({kStatusCopyDataId, p}).cbData, 64u);
 }
 
 TEST(StatusPayload, UptimeSentenceIs61UnitsAnd122Bytes) {
@@ -18,9 +21,10 @@ TEST(StatusPayload, UptimeSentenceIs61UnitsAnd122Bytes) {
     const Text p = BuildStatusPayload(sentence, u"", u"", u"Music", Text(), u"{0}", kShowTrue);
     EXPECT_EQ(p, u"\\0Music\\01\\0{0}\\0" + sentence + u"\\0\\0\\0\\0" + u'\0');
     EXPECT_EQ(p.size(), 61u);
-    EXPECT_EQ(MakeStatusRecord(p).cbData, 122u);
-    EXPECT_EQ(MakeStatusRecord(p).dwData, 1351u);
-    EXPECT_EQ(MakeStatusRecord(p).lpData, p.data());
+    const Courier::Parcel parcel{kStatusCopyDataId, p};
+    EXPECT_EQ(parcel.Record().cbData, 122u);
+    EXPECT_EQ(parcel.Record().dwData, 1351u);
+    EXPECT_EQ(parcel.Record().lpData, parcel.payload.data());
 }
 
 TEST(StatusPayload, FieldsStandInTheirOwnPlacesDespiteTheParameterOrder) {
@@ -49,7 +53,7 @@ TEST(StatusPayload, ByteCountIsAlwaysTwiceTheUnitsClosingNulIncluded) {
         const Text p = BuildStatusPayload(Text(n, u'x'), u"", u"", u"Music", u"", u"{0}", kShowTrue);
         EXPECT_EQ(p.back(), u'\0');
         EXPECT_EQ(p.size(), 18 + 5 + 3 + n);
-        EXPECT_EQ(MakeStatusRecord(p).cbData, 2 * p.size());
+        EXPECT_EQ(Record({kStatusCopyDataId, p}).cbData, 2 * p.size());
     }
 }
 

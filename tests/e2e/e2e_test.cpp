@@ -421,30 +421,60 @@ TEST_F(Accessibility, TheActingLabelsAreChildrenThatDoWhatAClickDoes) {
     client->Release();
 }
 
-TEST(EndToEndHung, AHungMessengerDoesNotFreezeTheWindow) {
-    Receiver hung, healthy;
+// The slowest answer to WM_NULL over `ms` milliseconds of asking every 100 ms.
+ULONGLONG SlowestAnswer(HWND window, int ms) {
+    ULONGLONG slowest = 0;
+    for (const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms); GetTickCount64() < end; Sleep(100)) {
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result)) return 5000;
+        slowest = std::max(slowest, GetTickCount64() - start);
+    }
+    return slowest;
+}
+
+// A messenger that takes 1.5 s over each record, one that hangs, and one
+// that answers at once: the window and the healthy one go on at their pace,
+// and the slow one's last record is the last one published.
+TEST(EndToEndSlow, SlowAndHungMessengersHoldUpNeitherTheWindowNorAnother) {
+    Receiver slow, hung, healthy;
+    ASSERT_TRUE(slow.Start(L"--stall 1500"));
     ASSERT_TRUE(hung.Start(L"--stall 60000"));
     ASSERT_TRUE(healthy.Start());
     VelkoraApp app;
     ASSERT_TRUE(app.Start());
+    app.Click("Check3");
+    app.Click("Command1");
+    EXPECT_LT(SlowestAnswer(app.Main(), 6000), 300u);
+    const auto records = healthy.Records();
+    ASSERT_GE(records.size(), 5u);
+    long long longestGap = 0;
+    for (std::size_t i = 1; i < records.size(); ++i)
+        longestGap = std::max(longestGap, std::stoll(records[i]["us"]) - std::stoll(records[i - 1]["us"]));
+    EXPECT_LT(longestGap, 1600000);
+    EXPECT_GE(slow.Count(), 3u);
+
+    app.Click("Command2");
+    ASSERT_TRUE(WaitUntil([&] { return healthy.Records().back()["show"] == "0"; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return slow.Records().back()["show"] == "0"; }, 5000));
+    Sleep(2000);
+    EXPECT_EQ(slow.Records().back()["show"], "0");
+    hung.Proc().Kill();
+}
+
+// "X" right after the turn-off: the turn-off still reaches the messenger.
+TEST_F(EndToEnd, ATurnOffJustBeforeCloseIsDelivered) {
+    Receiver slow;
+    ASSERT_TRUE(slow.Start(L"--stall 800"));
     app.Click("Check2");
     app.Click("Command1");
-    // A few seconds in, the hung window counts as not responding: from then
-    // on the window answers at once and the healthy receiver gets a record
-    // every second.
-    Sleep(7000);
-    const std::size_t before = healthy.Count();
-    ULONGLONG slowest = 0;
-    for (int i = 0; i < 6; ++i) {
-        const ULONGLONG start = GetTickCount64();
-        DWORD_PTR result = 0;
-        ASSERT_NE(SendMessageTimeoutW(app.Main(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result), 0);
-        slowest = std::max(slowest, GetTickCount64() - start);
-        Sleep(500);
-    }
-    EXPECT_LT(slowest, 1000u);
-    EXPECT_GE(healthy.Count(), before + 2);
-    hung.Proc().Kill();
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    ASSERT_TRUE(slow.WaitForCount(1, 3000));
+    app.Click("Command2");
+    app.ClickLabel("Label71");
+    ASSERT_TRUE(app.Proc().Exited(5000));
+    EXPECT_EQ(receiver.Records().back()["show"], "0");
+    EXPECT_EQ(slow.Records().back()["show"], "0");
 }
 
 TEST_F(EndToEnd, PressesOnTheTitleLabelsStartNoMove) {

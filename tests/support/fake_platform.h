@@ -14,13 +14,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/courier.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
 #include "status_decode.h"
 
 namespace velkora::testing {
 
-struct Delivery {
+struct Delivered {
     Handle window;
     std::uint32_t dwData;
     std::vector<std::uint8_t> bytes;
@@ -31,12 +32,12 @@ struct Delivery {
     }
 };
 
-class FakePlatform : public Platform {
+class FakePlatform : public Platform, public Courier {
 public:
     // Messenger windows, in the order the walk yields them.
     std::vector<Handle> topLevel;
     std::vector<Handle> messageOnly;
-    std::vector<Delivery> deliveries;
+    std::vector<Delivered> deliveries;
 
     Handle FindMessengerWindow(WindowScope scope, Handle after) override {
         const auto& list = scope == WindowScope::TopLevel ? topLevel : messageOnly;
@@ -44,27 +45,43 @@ public:
         auto it = std::find(list.begin(), list.end(), after);
         return it == list.end() || ++it == list.end() ? 0 : *it;
     }
-    // Each window's serving thread (its own handle unless set), the threads
-    // that hang, and the windows that close as soon as they are served.
-    std::map<Handle, std::uint64_t> threads;
-    std::set<std::uint64_t> hungThreads;
+    // Delivery in memory. Each post is served at once on the caller's thread,
+    // unless deferWorkers is set: then a started worker waits in
+    // startedWorkers until RunWorkers(). whileSending runs inside each send,
+    // as what other threads do meanwhile. Windows in hungWindows time out;
+    // those in closeOnReceive close as soon as they are served.
+    bool deferWorkers = false;
+    std::vector<Handle> startedWorkers;
+    std::function<void(Handle)> whileSending;
+    std::set<Handle> hungWindows;
     std::set<Handle> closeOnReceive;
     std::vector<Handle> attempts;
 
-    bool SendStatusRecord(Handle window, const StatusRecord& r) override {
+    Courier& Delivery() override { return *this; }
+    void RunWorkers() {
+        while (!startedWorkers.empty()) RunWorker(startedWorkers.front());
+    }
+    void RunWorker(Handle window) {
+        startedWorkers.erase(std::find(startedWorkers.begin(), startedWorkers.end(), window));
+        Serve(window);
+    }
+    bool StartWorker(Handle window) override {
+        if (deferWorkers) startedWorkers.push_back(window);
+        else Serve(window);
+        return true;
+    }
+    Sent Send(Handle window, const StatusRecord& r) override {
         attempts.push_back(window);
-        if (hungThreads.count(WindowThread(window))) return false;
+        if (auto hook = whileSending) hook(window);  // a copy: the hook may replace itself
+        if (hungWindows.count(window)) return Sent::TimedOut;
         const auto* p = reinterpret_cast<const std::uint8_t*>(r.lpData);
         deliveries.push_back({window, r.dwData, std::vector<std::uint8_t>(p, p + r.cbData)});
         if (closeOnReceive.count(window)) {
             for (auto* list : {&topLevel, &messageOnly}) list->erase(std::remove(list->begin(), list->end(), window), list->end());
         }
-        return true;
+        return Sent::Delivered;
     }
-    std::uint64_t WindowThread(Handle window) override {
-        auto it = threads.find(window);
-        return it == threads.end() ? window : it->second;
-    }
+    std::chrono::milliseconds Linger() const override { return std::chrono::milliseconds(0); }
 
     std::uint64_t tick = 0;
     MemoryFigures memory{45, 536330240, 268435456};
