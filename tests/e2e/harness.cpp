@@ -171,6 +171,10 @@ bool Receiver::WaitForCount(std::size_t count, int timeoutMs) const {
 }
 
 bool VelkoraApp::Start(const std::wstring& arguments) {
+    // Velkora declares itself DPI-aware; a process that does not is shown
+    // its windows scaled to 96 DPI (as Windows does; Wine 10 does, Wine 8 not),
+    // so the tests read Velkora's geometry as aware themselves, in pixels.
+    SetProcessDPIAware();
     if (!process_.Start(L"\"" + BinDir() + L"\\Velkora.exe\" " + arguments)) return false;
     const DWORD pid = process_.Id();
     const bool found = WaitUntil(
