@@ -33,9 +33,10 @@ not_run() {  # not_run NAME WHY
 
 echo "=== install: the test command's packages"
 if ! scripts/install-deps.sh test; then
-    record "install" 1 "see build/logs/install.log"
+    record "install of the test command's packages" 1 "see build/logs/install.log"
     exit 1
 fi
+record "install of the test command's packages" 0
 
 declare -A built
 for preset in native native-sanitize fuzz win32 win64; do
