@@ -42,10 +42,10 @@ counter() {
             shown=1
         else
             [ "$shown" = 1 ] || { printf 'Building %s: %d steps:' "$preset" "$total"; shown=1; }
-            while [ "$mark" -le 100 ] && [ $((done * 100)) -ge $((mark * total)) ]; do
+            if [ "$mark" -le 100 ] && [ $((done * 100)) -ge $((mark * total)) ]; then
                 printf ' [%d/%d]' "$done" "$total"
-                mark=$((mark + 25))
-            done
+                while [ "$mark" -le 100 ] && [ $((done * 100)) -ge $((mark * total)) ]; do mark=$((mark + 25)); done
+            fi
         fi
     done
     [ "$shown" = 1 ] || printf 'Building %s: up to date' "$preset"
