@@ -75,6 +75,10 @@ public:
     virtual void SendCaptionPress(Handle window) = 0;  // WM_NCLBUTTONDOWN with HTCAPTION
     virtual bool Launch(const Text& commandLine, int windowStyle) = 0;  // false when it could not start
     virtual void ShowMessage(const Text& text, const Text& caption) = 0;  // OK button only
+    // A small menu at the pointer; the number of the item chosen, from 1, or 0.
+    virtual int ChooseFromMenu(const std::vector<Text>& items) = 0;
+    // The Windows folder, where the system's own programs are found.
+    virtual Text WindowsFolder() = 0;
     virtual void EndProgram(int exitCode) = 0;
 
     // Shows a run-time error with its number and description.

@@ -82,4 +82,25 @@ Text FromUtf8(std::string_view utf8) {
     return out;
 }
 
+void AppendWholeCharacters(Text& to, TextView text) {
+    auto high = [](char16_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+    auto low = [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (high(c) && i + 1 < text.size() && low(text[i + 1])) {
+            to += c;
+            to += text[++i];
+        } else if (!high(c) && !low(c)) {
+            to += c;
+        }
+    }
+}
+
+Text WholeCharacters(TextView text) {
+    Text whole;
+    whole.reserve(text.size());
+    AppendWholeCharacters(whole, text);
+    return whole;
+}
+
 }  // namespace velkora

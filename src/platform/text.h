@@ -16,6 +16,11 @@ using TextView = std::u16string_view;
 // Whole numbers become text as plain decimal digits, "-" only for negatives.
 Text WholeNumberText(std::int64_t value);
 
+// The text without any half of a surrogate pair that stands alone: what an
+// edit control can leave behind when it cuts or deletes one unit of a pair.
+Text WholeCharacters(TextView text);
+void AppendWholeCharacters(Text& to, TextView text);
+
 // UTF-8 <-> UTF-16, for tools and tests that print or read files.
 std::string ToUtf8(TextView text);
 Text FromUtf8(std::string_view utf8);

@@ -233,6 +233,29 @@ void Win32Platform::ShowMessage(const Text& text, const Text& caption) {
     MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | (owner ? 0 : MB_TASKMODAL));
 }
 
+int Win32Platform::ChooseFromMenu(const std::vector<Text>& items) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) RaiseSystemError(u"Menü oluşturulamadı");
+    UINT_PTR id = 1;
+    for (const Text& item : items) AppendMenuW(menu, MF_STRING, id++, Wide(item).c_str());
+    POINT at{};
+    GetCursorPos(&at);
+    // The menu closes when the user clicks elsewhere only if its owner is in front.
+    SetForegroundWindow(owner_);
+    const int chosen = static_cast<int>(
+        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, owner_, nullptr));
+    PostMessageW(owner_, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    return chosen;
+}
+
+Text Win32Platform::WindowsFolder() {
+    wchar_t buffer[MAX_PATH];
+    const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) RaiseSystemError(u"Windows klasörü bulunamadı");
+    return FromWide(buffer, n);
+}
+
 void Win32Platform::EndProgram(int exitCode) {
     // The window goes first and takes its notification-area icon with it.
     if (owner_ && IsWindow(owner_)) DestroyWindow(owner_);

@@ -44,6 +44,8 @@ public:
     void SendCaptionPress(Handle window) override;
     bool Launch(const Text& commandLine, int windowStyle) override;
     void ShowMessage(const Text& text, const Text& caption) override;
+    int ChooseFromMenu(const std::vector<Text>& items) override;
+    Text WindowsFolder() override;
     void EndProgram(int exitCode) override;
 
 private:

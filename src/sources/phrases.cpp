@@ -7,13 +7,15 @@
 namespace velkora {
 
 void Form1::Command3_Click() {
-    if (Text2.GetText().empty()) {
+    // No entry ever holds half a character, whatever the box was left with.
+    const Text phrase = WholeCharacters(Text2.GetText());
+    if (phrase.empty()) {
         platform_.ShowMessage(u"Boş bırakmayınız", kAppTitle);
     } else if (List1.ListCount() >= ListBox::kMaxEntries) {
         // A full list refuses the phrase instead of failing inside the handler.
         platform_.ShowMessage(u"Liste dolu: en fazla 32767 kelime eklenebilir.", kAppTitle);
     } else {
-        List1.AddItem(Text2.GetText());
+        List1.AddItem(phrase);
         Text9.SetText(List1.List(0));  // the top of the list, not the phrase just added
     }
     Text2.SetText(u"");

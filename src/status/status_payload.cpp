@@ -17,7 +17,7 @@ Text BuildStatusPayload(const Text& Field0, const Text& Field2, const Text& Fiel
     payload.reserve(length);
     payload += kStatusSeparator;
     for (const Text* piece : pieces) {
-        payload += *piece;
+        AppendWholeCharacters(payload, *piece);
         payload += kStatusSeparator;
     }
     payload.push_back(u'\0');  // a character of the payload, counted in cbData

@@ -14,9 +14,11 @@
 //
 //   "\0" is the two characters backslash (U+005C) and digit zero (U+0030), not
 //   a NUL. ShowDigit is the absolute value of the 16-bit Show flag in decimal:
-//   "1" for true (-1), "0" for false. Texts are inserted exactly as they come,
-//   never escaped, so a field holding backslash-zero or a NUL travels
-//   unchanged. An empty payload holds 8 separators, the digit and the closing
+//   "1" for true (-1), "0" for false. Texts are inserted as they come, never
+//   escaped, so a field holding backslash-zero or a NUL travels unchanged;
+//   the one thing dropped is half of a surrogate pair standing alone, which
+//   no receiver could read as a character (the last guard: the edit boxes
+//   already keep characters whole). An empty payload holds 8 separators, the digit and the closing
 //   U+0000: 18 code units. The template ({0}, {1}, ...) is never expanded here;
 //   the messenger combines it with the fields.
 #pragma once

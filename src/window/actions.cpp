@@ -16,8 +16,11 @@ void Form1::Image2_MouseDown() { BeginWindowDrag(platform_, Form); }
 
 void Form1::Label13_Click() {
     constexpr int kMaximizedWithFocus = 3;
-    // A page that cannot be opened is said so; the program goes on.
-    if (!platform_.Launch(Text(u"explorer https://") + kWebHost, kMaximizedWithFocus))
+    // The system's explorer by its full path: a program of that name lying
+    // beside Velkora.exe or in the current folder is never run instead. A
+    // page that cannot be opened is said so; the program goes on.
+    const Text explorer = u"\"" + platform_.WindowsFolder() + u"\\explorer.exe\"";
+    if (!platform_.Launch(explorer + u" https://" + kWebHost, kMaximizedWithFocus))
         platform_.ShowMessage(Text(u"Web sayfası açılamadı: https://") + kWebHost, kAppTitle);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "platform/platform.h"
 #include "sources/phrase_picker.h"
@@ -83,6 +84,8 @@ private:
     void ShowIconOrWindow();
     // Shows the window and takes the icon down.
     void Restore();
+    // The icon's menu: show the window, or end the program as "X" does.
+    void IconMenu();
 
     // Pattern A (one source text), pattern B (a phrase).
     void PublishText(const Text& text);
@@ -94,6 +97,7 @@ private:
 
     Platform& platform_;
     PhrasePicker picker_;
+    std::optional<std::uint64_t> lastIconClick_;  // when the icon's last single click ended
 };
 
 }  // namespace velkora

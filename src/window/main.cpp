@@ -20,8 +20,10 @@ void __verbose_terminate_handler() { abort(); }
 namespace {
 
 // One running copy per user session. A second start finds the running
-// copy's window (waiting a moment, in case it is still being made), asks it
-// to come forward and ends; false when there is none to hand over to.
+// copy's window (waiting a moment, in case it is still being made) and posts
+// it the request to come forward: a copy that is busy (delivering to a hung
+// messenger, say) acts on it as soon as it answers. True only when the
+// request was handed over; otherwise this start runs as the copy.
 bool HandOverToRunningCopy() {
     HWND running = nullptr;
     const auto* className = reinterpret_cast<const wchar_t*>(velkora::kMainWindowClass);
@@ -30,10 +32,7 @@ bool HandOverToRunningCopy() {
     DWORD process = 0;
     GetWindowThreadProcessId(running, &process);
     AllowSetForegroundWindow(process);  // this start came from the user: the running copy may take the front
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(running, RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage), 0, 0,
-                        SMTO_ABORTIFHUNG, 5000, &result);
-    return true;
+    return PostMessageW(running, RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage), 0, 0) != FALSE;
 }
 
 }  // namespace

@@ -11,10 +11,12 @@ void Put(std::vector<std::uint8_t>& record, std::size_t offset, std::uint64_t va
     for (int i = 0; i < width; ++i) record[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::vector<std::uint8_t> Header(int pointerSize, Handle hWnd, std::uint32_t id) {
+std::vector<std::uint8_t> Header(int pointerSize, Handle hWnd, std::uint32_t id,
+                                 std::size_t size = 0) {
     const TrayRecordLayout o = TrayLayoutFor(pointerSize);
-    std::vector<std::uint8_t> record(o.size, 0);
-    Put(record, 0, o.size, 4);
+    if (size == 0) size = o.size;
+    std::vector<std::uint8_t> record(size, 0);
+    Put(record, 0, size, 4);
     Put(record, o.hWnd, hWnd, pointerSize);
     Put(record, o.uID, id, 4);
     return record;
@@ -41,6 +43,13 @@ std::vector<std::uint8_t> TrayDeleteRecord(int pointerSize, Handle hWnd, std::ui
     return Header(pointerSize, hWnd, id);
 }
 
+std::vector<std::uint8_t> TrayVersionRecord(int pointerSize, Handle hWnd, std::uint32_t id) {
+    const TrayVersionLayout v = TrayVersionLayoutFor(pointerSize);
+    std::vector<std::uint8_t> record = Header(pointerSize, hWnd, id, v.size);
+    Put(record, v.uVersion, kTrayVersion, 4);
+    return record;
+}
+
 bool TrayAdd(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, const Text& tip) {
     return platform.NotifyIcon(kNimAdd, TrayAddRecord(kPointerSize, hWnd, id, hIcon, platform.ToAnsi(tip)));
 }
@@ -56,7 +65,12 @@ bool TrayDelete(Platform& platform, Handle hWnd, std::uint32_t id) {
 void Form1::ShowIconOrWindow() {
     const Handle owner = picSystemTray.WindowHandle();
     const Handle icon = picSystemTrayIcon1.Picture();
-    if (TrayAdd(platform_, owner, kTrayIconId, icon, kAppTitle)) return;
+    if (TrayAdd(platform_, owner, kTrayIconId, icon, kAppTitle)) {
+        // Asks for the events a keyboard user needs; a shell that refuses
+        // keeps to the first version, where the double-click still works.
+        platform_.NotifyIcon(kNimSetVersion, TrayVersionRecord(kPointerSize, owner, kTrayIconId));
+        return;
+    }
     // Refused: the shell may hold the icon all the same (a shell that kept
     // its icons, an add that timed out after it was made). Then it is updated.
     if (TrayModify(platform_, owner, kTrayIconId, icon, kAppTitle)) return;
@@ -77,8 +91,29 @@ void Form1::Restore() {
 }
 
 void Form1::picSystemTray_MouseMove(int message) {
-    constexpr int kLeftButtonDoubleClick = 515;  // 513 and 514, down and up, do nothing
-    if (message == kLeftButtonDoubleClick) Restore();
+    // A double-click or the keyboard's selection brings the window back; a
+    // single click does nothing, though the shell reports it as a selection
+    // too, right after the button's release. Other mouse events do nothing.
+    constexpr std::uint64_t kClickSelectMs = 500;
+    switch (message) {
+        case kIconLeftDoubleClick:
+        case kIconKeySelect: Restore(); break;
+        case kIconLeftUp: lastIconClick_ = platform_.TickCount(); break;
+        case kIconSelect:
+            if (!lastIconClick_ || platform_.TickCount() - *lastIconClick_ > kClickSelectMs) Restore();
+            lastIconClick_.reset();
+            break;
+        case kIconContextMenu: IconMenu(); break;
+        default: break;
+    }
+}
+
+void Form1::IconMenu() {
+    switch (platform_.ChooseFromMenu({u"Göster", u"Programı Kapat"})) {
+        case 1: Restore(); break;
+        case 2: Label71_Click(); break;
+        default: break;
+    }
 }
 
 void Form1::SecondStart() {

@@ -100,8 +100,33 @@ LRESULT Win32TextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CHAR: return OnChar(wParam, lParam);
         case WM_PASTE: return OnPaste();
+        case kMendCharacters: return OnMendCharacters();
         default: return Default(message, wParam, lParam);
     }
+}
+
+// Every editing road ends in a change, the ones that pass no WM_CHAR or
+// WM_PASTE too (Shift+Insert, Backspace and Delete take one unit of a pair in
+// some edit controls): half a character left standing alone is taken out,
+// the caret kept where it was. Mended once the edit control has finished its
+// own step, not inside it.
+void Win32TextBox::OnCommand(int code) {
+    // A character typed as two WM_CHARs is half there between them: not mended.
+    if (code == EN_CHANGE && !highTyped_ && !mendPosted_ && WholeCharacters(GetText()) != GetText())
+        mendPosted_ = PostMessageW(hwnd_, kMendCharacters, 0, 0) != FALSE;
+}
+
+LRESULT Win32TextBox::OnMendCharacters() {
+    mendPosted_ = false;
+    const Text text = GetText();
+    const Text whole = WholeCharacters(text);
+    if (whole == text) return 0;
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const auto caret = static_cast<DWORD>(WholeCharacters(TextView(text).substr(0, std::min<std::size_t>(end, text.size()))).size());
+    SetWindowTextW(hwnd_, Wide(whole).c_str());
+    SendMessageW(hwnd_, EM_SETSEL, caret, caret);
+    return 0;
 }
 
 int Win32TextBox::Room() const {
@@ -115,6 +140,7 @@ int Win32TextBox::Room() const {
 // it is refused whole, never cut in half.
 LRESULT Win32TextBox::OnChar(WPARAM character, LPARAM lParam) {
     const auto c = static_cast<wchar_t>(character);
+    highTyped_ = IsHighSurrogate(c);
     if (IsHighSurrogate(c)) {
         droppingPair_ = Room() < 2;
         if (droppingPair_) return 0;

@@ -89,6 +89,7 @@ public:
     Win32TextBox(Win32ControlHost& host, const ControlSpec& spec);
     Text GetText() const override { return WindowText(hwnd_); }
     void SetText(const Text& text) override;
+    void OnCommand(int code) override;
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -96,6 +97,10 @@ protected:
 private:
     LRESULT OnChar(WPARAM character, LPARAM lParam);
     LRESULT OnPaste();
+    LRESULT OnMendCharacters();
+    static constexpr UINT kMendCharacters = WM_APP + 1;  // posted to the box itself
+    bool mendPosted_ = false;
+    bool highTyped_ = false;  // the last WM_CHAR was the first half of a pair
     int Room() const;  // how many more units the limit lets in, the selection replaced
     bool droppingPair_ = false;  // the high half of a pair was refused: refuse its low half too
 };
@@ -206,7 +211,8 @@ public:
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     Handle WindowHandle() const override { return FromHwnd(hwnd_); }
     bool Visible() const override { return IsWindowVisible(hwnd_) != FALSE; }
-    void Show() override { ShowWindow(hwnd_, SW_SHOW); }
+    // A window that something minimised or maximised comes back at its own size.
+    void Show() override { ShowWindow(hwnd_, IsIconic(hwnd_) || IsZoomed(hwnd_) ? SW_RESTORE : SW_SHOW); }
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
 
 private:

@@ -49,9 +49,24 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
     if (!CreateWindowFor(exStyle, className, style, frame, nullptr, 0, instance))
         RaiseSystemError(u"Velkora penceresi oluşturulamadı");
 
-    // The window is hidden until its load handler has run.
+    // A copy run as administrator still hears the shell and a second start.
+    for (UINT message : {taskbarCreated_, startedAgain_}) ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
+
+    // The window is hidden until its load handler has run. Asked to start
+    // minimised or hidden (a shortcut's "Run: Minimized", a launcher), it
+    // goes to the notification area as "Beni Gizle |" takes it; asked to
+    // start maximised, it keeps its fixed size.
     form_->Form.Load();
-    ShowWindow(hwnd_, showCommand);
+    switch (showCommand) {
+        case SW_HIDE: case SW_SHOWMINIMIZED: case SW_MINIMIZE: case SW_SHOWMINNOACTIVE: case SW_FORCEMINIMIZE:
+            ShowWindow(hwnd_, SW_HIDE);  // the first show, so that no later one takes the start state
+            if (form_->Label14.Click) form_->Label14.Click();
+            break;
+        default:
+            ShowWindow(hwnd_, showCommand == SW_SHOWNOACTIVATE || showCommand == SW_SHOWNA ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL);
+            if (IsZoomed(hwnd_) || IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+            break;
+    }
     UpdateWindow(hwnd_);
 }
 
@@ -96,6 +111,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE: return OnActivate(LOWORD(wParam));
         case WM_UPDATEUISTATE: return OnUpdateUiState(message, wParam, lParam);
         case WM_GETOBJECT: return OnGetObject(wParam, lParam);
+        case WM_GETMINMAXINFO: return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        case WM_SIZE: return OnSize(static_cast<UINT>(wParam));
+        case kRestoreSize: return OnRestoreSize();
         default: return Default(message, wParam, lParam);
     }
 }
@@ -195,21 +213,49 @@ void MainWindow::AddTooltip(const ControlSpec& s, const RECT& rect) {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+// The wrapper of one of this window's own children; null for any other
+// window, whoever sent the message naming it.
+Win32Child* MainWindow::OwnChild(HWND child) const {
+    return child && GetAncestor(child, GA_PARENT) == hwnd_ ? Win32Child::From(child) : nullptr;
+}
+
 LRESULT MainWindow::OnCommand(HWND child, int code) {
-    if (Win32Child* control = Win32Child::From(child)) control->OnCommand(code);
+    if (Win32Child* control = OwnChild(child)) control->OnCommand(code);
     return 0;
 }
 
 LRESULT MainWindow::OnControlColor(HDC dc, HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
-    Win32Child* control = Win32Child::From(child);
+    Win32Child* control = OwnChild(child);
     HBRUSH brush = control ? control->OnControlColor(dc) : nullptr;
     return brush ? reinterpret_cast<LRESULT>(brush) : Default(message, wParam, lParam);
 }
 
 LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    Win32Child* control = Win32Child::From(item.hwndItem);
+    Win32Child* control = OwnChild(item.hwndItem);
     if (control) control->OnDrawItem(item);
     return control ? TRUE : FALSE;
+}
+
+// The window's size is fixed: a maximise (the system's command, another
+// program's ShowWindow) changes nothing that stays.
+LRESULT MainWindow::OnGetMinMaxInfo(MINMAXINFO& info) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    if (!IsZoomed(hwnd_) && !IsIconic(hwnd_)) {
+        info.ptMaxSize = POINT{r.right - r.left, r.bottom - r.top};
+        info.ptMaxPosition = POINT{r.left, r.top};
+    }
+    return 0;
+}
+
+LRESULT MainWindow::OnSize(UINT kind) {
+    if (kind == SIZE_MAXIMIZED) PostMessageW(hwnd_, kRestoreSize, 0, 0);
+    return 0;
+}
+
+LRESULT MainWindow::OnRestoreSize() {
+    if (IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    return 0;
 }
 
 LRESULT MainWindow::OnTimer(UINT_PTR id) {

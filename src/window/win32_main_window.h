@@ -73,6 +73,12 @@ private:
     LRESULT OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
     LRESULT OnRegistered(UINT message);
+    LRESULT OnGetMinMaxInfo(MINMAXINFO& info);
+    LRESULT OnSize(UINT kind);
+    LRESULT OnRestoreSize();
+    Win32Child* OwnChild(HWND child) const;
+
+    static constexpr UINT kRestoreSize = WM_APP + 1;  // posted: a maximised window takes its size back
 
     void CreateControls();
     void AddTooltip(const ControlSpec& spec, const RECT& rect);

@@ -40,6 +40,17 @@ TEST(StatusPayload, TextsTravelUnescaped) {
     EXPECT_EQ(p.size(), 18 + 6 + 6 + tricky.size());
 }
 
+// Whatever an edit box left behind, no record carries half a character.
+TEST(StatusPayload, AHalfOfASurrogatePairStandingAloneIsDropped) {
+    const Text pair = u"\xD83D\xDE00";  // one emoji
+    struct Case { Text in, out; };
+    for (const Case& c : {Case{u"ab" + pair, u"ab" + pair}, Case{u"ab\xDE00", u"ab"}, Case{u"ab\xD83D", u"ab"},
+                          Case{u"\xDE00\xD83Dx", u"x"}, Case{pair + u"\xD83D" + pair, pair + pair}}) {
+        const Text p = BuildStatusPayload(c.in, u"", c.in, c.in, c.in, c.in, kShowTrue);
+        EXPECT_EQ(p, BuildStatusPayload(c.out, u"", c.out, c.out, c.out, c.out, kShowTrue)) << ToUtf8(c.out);
+    }
+}
+
 TEST(StatusPayload, ShowDigitIsTheAbsoluteValue) {
     struct Case { std::int16_t show; const char16_t* digit; };
     for (const Case c : {Case{-1, u"1"}, Case{0, u"0"}, Case{1, u"1"}, Case{-32768, u"32768"}}) {

@@ -45,6 +45,21 @@ TEST(TrayRecord, SixtyFourBitRecordUsesItsOwnFirstSize) {
     EXPECT_EQ(r[40 + 63], 0);
 }
 
+TEST(TrayRecord, VersionRecordAsksForVersionFour) {
+    for (int pointer : {4, 8}) {
+        const auto r = TrayVersionRecord(pointer, 0x00012345, 1);
+        const std::size_t version = pointer == 8 ? 432 : 416;
+        ASSERT_EQ(r.size(), pointer == 8 ? 504u : 488u);
+        EXPECT_EQ(U32(r, 0), r.size());
+        EXPECT_EQ(U32(r, static_cast<std::size_t>(pointer)), 0x00012345u);
+        EXPECT_EQ(U32(r, 2u * static_cast<std::size_t>(pointer)), 1u);
+        EXPECT_EQ(U32(r, version), 4u);
+        std::size_t nonZero = 0;
+        for (std::uint8_t b : r) nonZero += b != 0;
+        EXPECT_EQ(nonZero, 7u) << pointer;  // size (2 bytes), window (3), id and version: nothing else
+    }
+}
+
 class Tray : public FormTest {
 protected:
     MemoryLabel& HideLabel() { return LabelNamed("Label14"); }
@@ -76,6 +91,36 @@ TEST_F(Tray, OtherMouseEventsOnTheIconChangeNothing) {
     EXPECT_FALSE(Window().visible);
     EXPECT_EQ(platform.icons.size(), 1u);
     EXPECT_EQ(platform.notifyCalls.size(), calls);
+}
+
+// The keyboard's selection restores; the selection the shell reports after a
+// single click does not.
+TEST_F(Tray, KeyboardSelectionRestoresAndASingleClickDoesNot) {
+    struct Case { std::vector<int> events; std::uint64_t msBeforeSelect; bool restores; };
+    for (const Case& c : {Case{{kIconKeySelect}, 0, true}, Case{{kIconSelect}, 0, true},
+                          Case{{513, kIconLeftUp, kIconSelect}, 10, false},
+                          Case{{513, kIconLeftUp, kIconSelect}, 800, true}}) {
+        HideLabel().UserClick();
+        for (int event : c.events) {
+            if (event == kIconSelect) platform.tick += c.msBeforeSelect;
+            controls.As<PictureBox>("picSystemTray").MouseMove(event);
+        }
+        EXPECT_EQ(Window().visible, c.restores) << c.events.size() << " " << c.msBeforeSelect;
+        EXPECT_EQ(platform.icons.empty(), c.restores);
+        if (!c.restores) DoubleClickIcon();
+    }
+}
+
+TEST_F(Tray, TheIconsMenuShowsTheWindowOrCloses) {
+    for (int choice : {0, 1, 2}) {
+        HideLabel().UserClick();
+        platform.menuChoice = choice;
+        controls.As<PictureBox>("picSystemTray").MouseMove(kIconContextMenu);
+        EXPECT_EQ(platform.menus.back(), (std::vector<Text>{u"Göster", u"Programı Kapat"}));
+        EXPECT_EQ(Window().visible, choice == 1);
+        EXPECT_EQ(platform.icons.empty(), choice != 0);
+        EXPECT_EQ(platform.endedWith.has_value(), choice == 2);
+    }
 }
 
 TEST_F(Tray, ARefusedAddShowsTheWindowAndLeavesNoIcon) {
@@ -140,7 +185,7 @@ TEST_F(Tray, BannerPressStartsAMoveAndTheLinkLaunchesExplorer) {
     EXPECT_EQ(platform.captionPresses, (std::vector<Handle>{Window().WindowHandle()}));
     LabelNamed("Label13").UserClick();
     ASSERT_EQ(platform.launches.size(), 1u);
-    EXPECT_EQ(platform.launches[0].first, u"explorer https://velkora.example");
+    EXPECT_EQ(platform.launches[0].first, u"\"C:\\WINDOWS\\explorer.exe\" https://velkora.example");
     EXPECT_EQ(platform.launches[0].second, 3);
     EXPECT_TRUE(Window().visible);
 }

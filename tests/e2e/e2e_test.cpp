@@ -293,6 +293,7 @@ TEST_F(EndToEnd, ASecondStartBringsTheHiddenWindowBackAndEnds) {
     Process second;
     ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
     ASSERT_TRUE(second.Exited(10000));
+    EXPECT_EQ(second.ExitCode(), 0u);
     app.Sync();
     EXPECT_TRUE(IsWindowVisible(app.Main()));
     EXPECT_FALSE(TrayIconShown(app.Child("picSystemTray")));
@@ -301,6 +302,119 @@ TEST_F(EndToEnd, ASecondStartBringsTheHiddenWindowBackAndEnds) {
         ++windows;
     EXPECT_EQ(windows, 1);
     EXPECT_FALSE(app.Proc().Exited(0));
+}
+
+// The running copy is busy (here: its thread is stopped) when the second
+// start comes: the request waits for it, and the window comes back once it
+// answers.
+TEST_F(EndToEnd, ASecondStartWhileTheFirstIsBusyBringsItBackOnceItAnswers) {
+    app.ClickLabel("Label14");
+    ASSERT_FALSE(IsWindowVisible(app.Main()));
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(app.Main(), nullptr));
+    ASSERT_NE(thread, nullptr);
+    SuspendThread(thread);
+    Process second;
+    ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+    const bool ended = second.Exited(15000);
+    ResumeThread(thread);
+    CloseHandle(thread);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(app.Main()) != FALSE; }, 3000));
+    app.Sync();
+    EXPECT_FALSE(TrayIconShown(app.Child("picSystemTray")));
+}
+
+// Enter or Space on the icon (the shell's keyboard selection) brings the
+// window back; the selection the shell reports after a single click does not.
+TEST_F(EndToEnd, TheKeyboardBringsTheWindowBackFromTheTray) {
+    app.ClickLabel("Label14");
+    HWND owner = app.Child("picSystemTray");
+    constexpr LPARAM kSelect = 0x400, kKeySelect = 0x401, kIconId = 1;
+    for (LPARAM event : {LPARAM{WM_LBUTTONDOWN}, LPARAM{WM_LBUTTONUP}, kSelect})
+        SendMessageW(owner, WM_MOUSEMOVE, 0, MAKELPARAM(event, kIconId));
+    EXPECT_FALSE(IsWindowVisible(app.Main()));
+    SendMessageW(owner, WM_MOUSEMOVE, 0, MAKELPARAM(kKeySelect, kIconId));
+    EXPECT_TRUE(IsWindowVisible(app.Main()));
+    EXPECT_FALSE(TrayIconShown(owner));
+}
+
+// The window's client size at the screen's DPI: 6060 by 8565 twips.
+SIZE NormalClientSize() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return SIZE{MulDiv(kFormWidthTwips, dpi, 1440), MulDiv(kFormHeightTwips, dpi, 1440)};
+}
+
+void ExpectNormalSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_FALSE(IsZoomed(window));
+    EXPECT_EQ(client.right, NormalClientSize().cx);
+    EXPECT_EQ(client.bottom, NormalClientSize().cy);
+}
+
+void CloseApp(VelkoraApp& app) {
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app.Proc().Exited(5000));
+}
+
+// Started minimised (a shortcut's "Run: Minimized") or hidden (a launcher),
+// the window waits in the notification area; a second start brings it back
+// at its own size.
+TEST(EndToEndStart, StartedMinimisedOrHiddenWaitsInTheTrayAndComesBackWhole) {
+    for (int show : {SW_SHOWMINNOACTIVE, SW_HIDE}) {
+        VelkoraApp app;
+        ASSERT_TRUE(app.Start(L"", show));
+        EXPECT_FALSE(IsWindowVisible(app.Main())) << show;
+        EXPECT_TRUE(TrayIconShown(app.Child("picSystemTray"))) << show;
+        Process second;
+        ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+        ASSERT_TRUE(second.Exited(10000));
+        EXPECT_EQ(second.ExitCode(), 0u);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(app.Main()) != FALSE; }, 3000)) << show;
+        ExpectNormalSize(app.Main());
+        CloseApp(app);
+    }
+}
+
+// Started maximised, or maximised later by the system's command or another
+// program, the window keeps its fixed size.
+TEST(EndToEndStart, AMaximiseRequestLeavesTheFixedSize) {
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start(L"", SW_SHOWMAXIMIZED));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(app.Main()) != FALSE; }, 3000));
+    app.Sync();
+    ExpectNormalSize(app.Main());
+    ShowWindow(app.Main(), SW_MAXIMIZE);
+    app.Sync();
+    ExpectNormalSize(app.Main());
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(app.Main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0, SMTO_BLOCK, 5000, &result);
+    app.Sync();
+    ExpectNormalSize(app.Main());
+    CloseApp(app);
+}
+
+// Unpacked into a folder beside a program named explorer.exe, Velkora still
+// opens its page with the system's explorer.
+TEST(EndToEndLink, TheLinkNeverRunsAProgramLyingBesideVelkora) {
+    const std::wstring folder = TempPath(L"unpacked");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring stranger = folder + L"\\explorer.exe";
+    ASSERT_TRUE(CopyFileW((BinDir() + L"\\Velkora.exe").c_str(), (folder + L"\\Velkora.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((BinDir() + L"\\tests\\trace_program.exe").c_str(), stranger.c_str(), FALSE));
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start(L"", -1, folder));
+    input::Click(app.ScreenPoint("Label13"));
+    Sleep(3000);
+    EXPECT_EQ(GetFileAttributesW((stranger + L".ran").c_str()), INVALID_FILE_ATTRIBUTES);
+    CloseApp(app);
+    for (const wchar_t* file : {L"\\Velkora.exe", L"\\explorer.exe", L"\\explorer.exe.ran"})
+        DeleteFileW((folder + file).c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
@@ -324,6 +438,21 @@ TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
     input::Key('V', true);
     WaitUntil([&] { return app.TextOf("Text2").size() >= 59; }, 3000);
     EXPECT_EQ(app.TextOf("Text2"), FromWide(pasted.substr(0, 59)));
+    // Shift+Insert pastes too, with no WM_PASTE in some edit controls.
+    SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    input::KeyWith(VK_SHIFT, VK_INSERT);
+    WaitUntil([&] { return app.TextOf("Text2").size() >= 59; }, 3000);
+    Sleep(200);
+    EXPECT_EQ(app.TextOf("Text2"), FromWide(pasted.substr(0, 59)));
+    // Backspace after a character of two units takes it whole.
+    SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    input::Type(L"ab\U0001F600");
+    WaitUntil([&] { return app.TextOf("Text2").size() >= 4; }, 3000);
+    input::Key(VK_BACK);
+    Sleep(200);
+    EXPECT_EQ(app.TextOf("Text2"), u"ab");
+    app.Click("Command3");
+    SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pasted.substr(0, 59).c_str()));
     // What was typed is what is listed and published.
     app.Click("Command3");
     HWND list = app.Child("List1");
@@ -477,15 +606,33 @@ TEST_F(EndToEnd, ATurnOffJustBeforeCloseIsDelivered) {
     EXPECT_EQ(slow.Records().back()["show"], "0");
 }
 
+// A right or middle press on the labels over the banner starts no move: the
+// window takes no capture while the button is held, and stays put when the
+// pointer moves. Real input, so that the button's state is what a hand gives.
 TEST_F(EndToEnd, PressesOnTheTitleLabelsStartNoMove) {
     RECT before, after;
     GetWindowRect(app.Main(), &before);
-    app.PressOn("Label14", WM_RBUTTONDOWN, 0);
-    app.PressOn("Label71", WM_MBUTTONDOWN, 0);
-    GetWindowRect(app.Main(), &after);
-    EXPECT_EQ(before.left, after.left);
-    EXPECT_EQ(before.top, after.top);
-    EXPECT_TRUE(IsWindowVisible(app.Main()));
+    struct Case { const char* label; DWORD down, up; };
+    for (const Case& c : {Case{"Label14", MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP},
+                          Case{"Label71", MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP},
+                          Case{"Label14", MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP}}) {
+        const POINT at = app.ScreenPoint(c.label);
+        input::MoveTo(at);
+        input::Button(at, c.down);
+        input::MoveTo({at.x - 30, at.y + 20});
+        Sleep(200);
+        app.Sync();
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &info);
+        EXPECT_EQ(info.hwndCapture, nullptr) << c.label;
+        input::Button({at.x - 30, at.y + 20}, c.up);
+        Sleep(200);
+        GetWindowRect(app.Main(), &after);
+        EXPECT_EQ(before.left, after.left) << c.label;
+        EXPECT_EQ(before.top, after.top) << c.label;
+        EXPECT_TRUE(IsWindowVisible(app.Main()));
+    }
 }
 
 TEST_F(EndToEnd, ControlsSitAtTheirPlacesInTabOrder) {

@@ -35,11 +35,21 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-bool Process::Start(const std::wstring& commandLine) {
+bool Process::Start(const std::wstring& commandLine, int showCommand, const wchar_t* folder) {
     std::wstring line = commandLine;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
+    if (showCommand >= 0) {  // as a shortcut's "Run:" or a launcher asks
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(showCommand);
+    }
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_) != FALSE;
+}
+
+DWORD Process::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
 }
 
 void Process::Kill() {
@@ -84,19 +94,21 @@ void Click(POINT screen, int times) {
     Sleep(150);
 }
 
-void Key(WORD virtualKey, bool withControl) {
+void Key(WORD virtualKey, bool withControl) { KeyWith(withControl ? VK_CONTROL : 0, virtualKey); }
+
+void KeyWith(WORD modifier, WORD virtualKey) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
-    if (withControl) {
-        in.ki.wVk = VK_CONTROL;
+    if (modifier) {
+        in.ki.wVk = modifier;
         Send(in);
     }
     in.ki.wVk = virtualKey;
     Send(in);
     in.ki.dwFlags = KEYEVENTF_KEYUP;
     Send(in);
-    if (withControl) {
-        in.ki.wVk = VK_CONTROL;
+    if (modifier) {
+        in.ki.wVk = modifier;
         Send(in);
     }
 }
@@ -170,12 +182,12 @@ bool Receiver::WaitForCount(std::size_t count, int timeoutMs) const {
     return WaitUntil([&] { return Count() >= count; }, timeoutMs);
 }
 
-bool VelkoraApp::Start(const std::wstring& arguments) {
+bool VelkoraApp::Start(const std::wstring& arguments, int showCommand, const std::wstring& folder) {
     // Velkora declares itself DPI-aware; a process that does not is shown
     // its windows scaled to 96 DPI (as Windows does; Wine 10 does, Wine 8 not),
     // so the tests read Velkora's geometry as aware themselves, in pixels.
     SetProcessDPIAware();
-    if (!process_.Start(L"\"" + BinDir() + L"\\Velkora.exe\" " + arguments)) return false;
+    if (!process_.Start(L"\"" + folder + L"\\Velkora.exe\" " + arguments, showCommand, folder.c_str())) return false;
     const DWORD pid = process_.Id();
     const bool found = WaitUntil(
         [&] {
@@ -183,7 +195,7 @@ bool VelkoraApp::Start(const std::wstring& arguments) {
             while ((w = FindWindowExW(nullptr, w, reinterpret_cast<const wchar_t*>(kMainWindowClass), nullptr)) != nullptr) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(w, &owner);
-                if (owner == pid && IsWindowVisible(w)) {
+                if (owner == pid && (showCommand >= 0 || IsWindowVisible(w))) {
                     main_ = w;
                     return true;
                 }

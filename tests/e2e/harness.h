@@ -25,7 +25,9 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process() { Kill(); }
-    bool Start(const std::wstring& commandLine);
+    // showCommand, when not -1, is passed in STARTUPINFO; folder is the current one.
+    bool Start(const std::wstring& commandLine, int showCommand = -1, const wchar_t* folder = nullptr);
+    DWORD ExitCode() const;
     void Kill();
     bool Exited(int timeoutMs = 0) const;
     DWORD Id() const { return pi_.dwProcessId; }
@@ -63,6 +65,7 @@ void MoveTo(POINT screen);
 void Button(POINT screen, DWORD flag);             // MOUSEEVENTF_LEFTDOWN, _RIGHTUP, ...
 void Click(POINT screen, int times = 1);           // left button; two quick clicks make a double-click
 void Key(WORD virtualKey, bool withControl = false);
+void KeyWith(WORD modifier, WORD virtualKey);        // VK_SHIFT, VK_CONTROL, ... held around the key
 void Type(const std::wstring& text);               // one UTF-16 unit per event, surrogates included
 }  // namespace input
 
@@ -73,8 +76,10 @@ bool TrayIconShown(HWND owner, UINT id = 1);
 class VelkoraApp {
 public:
     // Starts Velkora.exe (which ignores its command line: `arguments` only
-    // tell one process from another) and waits for its visible window.
-    bool Start(const std::wstring& arguments = L"");
+    // tell one process from another) and waits for its visible window; with
+    // a show command (STARTUPINFO), for its window visible or not. `folder`
+    // holds the Velkora.exe to start and is the current folder.
+    bool Start(const std::wstring& arguments = L"", int showCommand = -1, const std::wstring& folder = BinDir());
     HWND Main() const { return main_; }
     HWND Child(const char* name) const;
     RECT LabelRect(const char* name) const;           // client pixels at the window's DPI

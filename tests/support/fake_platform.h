@@ -127,7 +127,7 @@ public:
         notifyCalls.emplace_back(message, record);
         std::uint64_t hwnd = 0;
         std::uint32_t id = 0;
-        const std::size_t ptr = record.size() == 104 ? 8 : 4;
+        const std::size_t ptr = sizeof(void*);  // records are built for this build's pointers
         std::memcpy(&hwnd, record.data() + ptr, ptr);
         std::memcpy(&id, record.data() + 2 * ptr, 4);
         auto key = std::make_pair(hwnd, id);
@@ -140,6 +140,7 @@ public:
                 if (!icons.count(key)) return false;
                 icons[key] = record;
                 return true;
+            case 4: return icons.count(key) > 0;
             default: return icons.erase(key) > 0;
         }
     }
@@ -169,6 +170,14 @@ public:
         if (whileMessageShown) whileMessageShown();
     }
     void EndProgram(int exitCode) override { endedWith = exitCode; }
+    // The menu: what it offered, and the item the user picks (0: none).
+    std::vector<std::vector<Text>> menus;
+    int menuChoice = 0;
+    int ChooseFromMenu(const std::vector<Text>& items) override {
+        menus.push_back(items);
+        return menuChoice;
+    }
+    Text WindowsFolder() override { return u"C:\\WINDOWS"; }
 };
 
 }  // namespace velkora::testing
