@@ -267,6 +267,9 @@ static_assert(kTrayLayout.uCallbackMessage == offsetof(NOTIFYICONDATAA, uCallbac
 static_assert(kTrayLayout.hIcon == offsetof(NOTIFYICONDATAA, hIcon));
 static_assert(kTrayLayout.szTip == offsetof(NOTIFYICONDATAA, szTip));
 static_assert(sizeof(NOTIFYICONDATAA::szTip) == 64 || sizeof(NOTIFYICONDATAA::szTip) == 128);
+constexpr TrayVersionLayout kTrayVersionLayout = TrayVersionLayoutFor(sizeof(void*));
+static_assert(kTrayVersionLayout.size == NOTIFYICONDATAA_V2_SIZE);
+static_assert(kTrayVersionLayout.uVersion == offsetof(NOTIFYICONDATAA, uVersion));
 
 Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture) : picture_(picture) {
     RegisterClassOnce(host.Instance(), L"VelkoraPicture", LoadCursorW(nullptr, IDC_ARROW));
