@@ -79,7 +79,8 @@ count=$(echo "$plan" | sed -n 's/.* upgraded, \([0-9]*\) newly installed.*/\1/p'
 [ -n "$count" ] || fail "apt-get cannot install: ${missing[*]}"
 download=$(echo "$plan" | sed -n 's/^Need to get \(.*\) of archives\..*/\1/p')
 disk=$(echo "$plan" | sed -n 's/^After this operation, \(.*\) of additional disk space.*/\1/p')
-echo "Installing ${#missing[@]} packages for the $purpose command, $count with what they need: ${download:-nothing} to download, ${disk:-no more} on disk."
+packages() { if [ "$1" = 1 ]; then echo "1 package"; else echo "$1 packages"; fi; }
+echo "Installing $(packages ${#missing[@]}) for the $purpose command, $count with what they need: ${download:-nothing} to download, ${disk:-no more} on disk."
 
 # Progress from apt-get's status lines: one line for the download and one
 # for unpacking and setting up, in steps of ten per cent (the last line is
