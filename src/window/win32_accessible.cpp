@@ -1,6 +1,9 @@
 #include "window/win32_accessible.h"
 
 #include <oleacc.h>
+#include <oleidl.h>
+
+#include <new>
 
 #include "platform/win32_text.h"
 
@@ -12,42 +15,85 @@ BSTR ToBstr(const Text& text) {
     return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
 }
 
-// The system's standard object for a window, with every call passed on to
-// it; the classes below take over the calls they answer themselves.
-class DelegatingAccessible : public IAccessible {
+HRESULT AnswerText(const Text& text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (text.empty()) return S_FALSE;
+    *out = ToBstr(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT AnswerNumber(long number, VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    out->vt = VT_I4;
+    out->lVal = number;
+    return S_OK;
+}
+
+VARIANT Self() {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+// An IAccessible that holds the system's standard object for its window and
+// passes every call on to it; the classes below take over what they answer
+// themselves. It answers for IUnknown, IDispatch, IAccessible and IOleWindow
+// only, so that whatever a reader reaches through it is this object, never
+// the standard one bare.
+class DelegatingAccessible : public IAccessible, public IOleWindow {
 public:
-    explicit DelegatingAccessible(IAccessible* inner) : inner_(inner) {}
+    DelegatingAccessible(IAccessible* inner, HWND hwnd) : inner_(inner), hwnd_(hwnd) {}
     DelegatingAccessible(const DelegatingAccessible&) = delete;
     DelegatingAccessible& operator=(const DelegatingAccessible&) = delete;
     virtual ~DelegatingAccessible() { inner_->Release(); }
 
-    // IUnknown: this object is the IAccessible; other interfaces (IOleWindow,
-    // IEnumVARIANT, ...) are the standard object's.
+    // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == __uuidof(IAccessible)) {
+        *out = nullptr;
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == __uuidof(IAccessible))
             *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return inner_->QueryInterface(riid, out);
+        else if (riid == __uuidof(IOleWindow))
+            *out = static_cast<IOleWindow*>(this);
+        else
+            *out = OtherInterface(riid);
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = InterlockedDecrement(&references_);
         if (left == 0) delete this;
         return static_cast<ULONG>(left);
     }
 
-    // IDispatch
+    // IOleWindow
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override {
+        if (!hwnd) return E_POINTER;
+        *hwnd = hwnd_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IDispatch: IAccessible's own type information, invoked on this object.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return inner_->GetTypeInfoCount(n); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID lcid, ITypeInfo** info) override { return inner_->GetTypeInfo(i, lcid, info); }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT n, LCID lcid, DISPID* ids) override {
         return inner_->GetIDsOfNames(riid, names, n, lcid, ids);
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* exception, UINT* badArgument) override {
-        return inner_->Invoke(id, riid, lcid, flags, params, result, exception, badArgument);
+        ITypeInfo* info = nullptr;
+        HRESULT hr = inner_->GetTypeInfo(0, lcid, &info);
+        if (FAILED(hr) || !info) return FAILED(hr) ? hr : E_NOTIMPL;
+        hr = DispInvoke(static_cast<IAccessible*>(this), info, id, flags, params, result, exception, badArgument);
+        info->Release();
+        return hr;
     }
 
     // IAccessible
@@ -85,143 +131,274 @@ public:
 
 protected:
     static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+    // A further interface a derived object implements; null for none.
+    virtual void* OtherInterface(REFIID) { return nullptr; }
+
     IAccessible* inner_;
+    HWND hwnd_;
 
 private:
     LONG references_ = 1;
 };
 
-// A control named by its description rather than by its (empty) caption.
-class NamedAccessible final : public DelegatingAccessible {
+// A control with the role of its kind, whatever the standard object knows of
+// its class, named by its description when its caption is empty.
+class ControlAccessible final : public DelegatingAccessible {
 public:
-    NamedAccessible(IAccessible* inner, Text name) : DelegatingAccessible(inner), name_(std::move(name)) {}
+    ControlAccessible(IAccessible* inner, HWND hwnd, long role, Text name)
+        : DelegatingAccessible(inner, hwnd), role_(role), name_(std::move(name)) {}
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (!IsSelf(child)) return inner_->get_accName(child, name);
-        if (!name) return E_POINTER;
-        *name = ToBstr(name_);
-        return *name ? S_OK : E_OUTOFMEMORY;
+        return IsSelf(child) && !name_.empty() ? AnswerText(name_, name) : inner_->get_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        return IsSelf(child) ? AnswerNumber(role_, role) : inner_->get_accRole(child, role);
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        const HRESULT hr = inner_->get_accState(child, state);
+        const bool ticks = role_ == ROLE_SYSTEM_CHECKBUTTON || role_ == ROLE_SYSTEM_RADIOBUTTON;
+        if (SUCCEEDED(hr) && IsSelf(child) && ticks && state->vt == VT_I4 &&
+            SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            state->lVal |= STATE_SYSTEM_CHECKED;
+        return hr;
     }
 
 private:
+    long role_;
     Text name_;
 };
 
-// The main window's client area: its child windows as the standard object
-// lists them, then the windowless elements as simple children numbered after
-// them. It offers no enumerator of its own, so that a reader asks for the
-// children one by one and meets the elements too.
-class ClientAccessible final : public DelegatingAccessible {
+// The main window's client area, walked as a dialog is: child ids 1 to n,
+// the child windows as their own objects, then the painted labels as simple
+// elements. It is its own enumerator of them (IEnumVARIANT).
+class ClientAccessible final : public DelegatingAccessible, public IEnumVARIANT {
 public:
-    ClientAccessible(IAccessible* inner, HWND window, std::vector<AccessibleElement> elements)
-        : DelegatingAccessible(inner), window_(window), elements_(std::move(elements)) {
-        if (FAILED(inner_->get_accChildCount(&windows_))) windows_ = 0;
-    }
+    ClientAccessible(IAccessible* inner, HWND hwnd, std::weak_ptr<const AccessibleTree> tree)
+        : DelegatingAccessible(inner, hwnd), tree_(std::move(tree)) {}
 
+    ULONG STDMETHODCALLTYPE AddRef() override { return DelegatingAccessible::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DelegatingAccessible::Release(); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == __uuidof(IEnumVARIANT)) {
-            if (out) *out = nullptr;
-            return E_NOINTERFACE;
-        }
         return DelegatingAccessible::QueryInterface(riid, out);
     }
+
+    // IEnumVARIANT: the children in order, windows as IDispatch, elements by id.
+    HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* out, ULONG* fetched) override {
+        if (!out) return E_POINTER;
+        ULONG got = 0;
+        const long count = Count();
+        for (; got < wanted && cursor_ < count; ++got) out[got] = ChildVariant(++cursor_);
+        if (fetched) *fetched = got;
+        return got == wanted ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG n) override {
+        cursor_ += static_cast<long>(n);
+        if (cursor_ <= Count()) return S_OK;
+        cursor_ = Count();
+        return S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        cursor_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        IAccessible* standard = nullptr;
+        if (FAILED(inner_->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&standard)))) return E_FAIL;
+        auto* copy = new (std::nothrow) ClientAccessible(standard, hwnd_, tree_);
+        if (!copy) {
+            standard->Release();
+            return E_OUTOFMEMORY;
+        }
+        copy->cursor_ = cursor_;
+        *out = copy;
+        return S_OK;
+    }
+
+    // IAccessible
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         if (!count) return E_POINTER;
-        *count = windows_ + static_cast<long>(elements_.size());
+        *count = Count();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-        if (!Element(child)) return inner_->get_accChild(child, out);
         if (!out) return E_POINTER;
         *out = nullptr;
-        return S_FALSE;  // a simple element, answered by this object
+        const Child c = Find(child);
+        if (c.window) return ObjectOf(c.window, out);
+        if (c.element) return S_FALSE;  // a simple element: this object answers for it
+        return IsSelf(child) ? E_INVALIDARG : inner_->get_accChild(child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        const AccessibleElement* e = Element(child);
-        return e ? Answer(e->name, name) : inner_->get_accName(child, name);
+        const Child c = Find(child);
+        if (c.window) return AskWindow(c.window, [&](IAccessible* a, VARIANT self) { return a->get_accName(self, name); });
+        return c.element ? AnswerText(c.element->name(), name) : inner_->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        const AccessibleElement* e = Element(child);
-        if (!e) return inner_->get_accRole(child, role);
-        if (!role) return E_POINTER;
-        role->vt = VT_I4;
-        role->lVal = e->role;
-        return S_OK;
+        const Child c = Find(child);
+        if (c.window) return AskWindow(c.window, [&](IAccessible* a, VARIANT self) { return a->get_accRole(self, role); });
+        return c.element ? AnswerNumber(c.element->role, role) : inner_->get_accRole(child, role);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        const AccessibleElement* e = Element(child);
-        if (!e) return inner_->get_accState(child, state);
-        if (!state) return E_POINTER;
-        state->vt = VT_I4;
-        state->lVal = (e->role == ROLE_SYSTEM_LINK ? STATE_SYSTEM_LINKED : 0) |
-                      (e->role == ROLE_SYSTEM_STATICTEXT ? STATE_SYSTEM_READONLY : 0) |
-                      (IsWindowVisible(window_) ? 0 : STATE_SYSTEM_INVISIBLE);
-        return S_OK;
+        const Child c = Find(child);
+        if (c.window) return AskWindow(c.window, [&](IAccessible* a, VARIANT self) { return a->get_accState(self, state); });
+        if (!c.element) return inner_->get_accState(child, state);
+        const long role = c.element->role;
+        return AnswerNumber((role == ROLE_SYSTEM_LINK ? STATE_SYSTEM_LINKED : 0) |
+                                (role == ROLE_SYSTEM_STATICTEXT ? STATE_SYSTEM_READONLY : 0) |
+                                (IsWindowVisible(hwnd_) ? 0 : STATE_SYSTEM_INVISIBLE),
+                            state);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        const AccessibleElement* e = Element(child);
-        return e ? Answer(e->actionName, action) : inner_->get_accDefaultAction(child, action);
+        const Child c = Find(child);
+        if (c.window)
+            return AskWindow(c.window, [&](IAccessible* a, VARIANT self) { return a->get_accDefaultAction(self, action); });
+        return c.element ? AnswerText(c.element->actionName, action) : inner_->get_accDefaultAction(child, action);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        const AccessibleElement* e = Element(child);
-        if (!e) return inner_->accDoDefaultAction(child);
-        if (!e->action) return DISP_E_MEMBERNOTFOUND;
-        if (!IsWindow(window_)) return E_FAIL;
-        e->action();
-        return S_OK;
+        const Child c = Find(child);
+        if (c.window) return AskWindow(c.window, [&](IAccessible* a, VARIANT self) { return a->accDoDefaultAction(self); });
+        if (!c.element) return inner_->accDoDefaultAction(child);
+        if (c.element->actionName.empty()) return DISP_E_MEMBERNOTFOUND;
+        // Answered first, done after: the action may end the program.
+        return PostMessageW(hwnd_, c.tree->actionMessage, c.index, 0) ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* width, long* height, VARIANT child) override {
-        const AccessibleElement* e = Element(child);
-        if (!e) return inner_->accLocation(x, y, width, height, child);
+        const Child c = Find(child);
+        if (!c.window && !c.element) return inner_->accLocation(x, y, width, height, child);
         if (!x || !y || !width || !height) return E_POINTER;
-        POINT origin{e->place.left, e->place.top};
-        ClientToScreen(window_, &origin);
-        *x = origin.x;
-        *y = origin.y;
-        *width = e->place.right - e->place.left;
-        *height = e->place.bottom - e->place.top;
+        RECT r{};
+        if (c.window) {
+            GetWindowRect(c.window, &r);
+        } else {
+            r = c.element->place;
+            MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        }
+        *x = r.left;
+        *y = r.top;
+        *width = r.right - r.left;
+        *height = r.bottom - r.top;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        if (!end) return E_POINTER;
+        VariantInit(end);
+        const long count = Count();
+        long to = 0;
+        if (IsSelf(start) && (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD)) {
+            to = direction == NAVDIR_FIRSTCHILD ? 1 : count;
+        } else if (start.vt == VT_I4 && start.lVal >= 1 && start.lVal <= count) {
+            if (direction == NAVDIR_NEXT) to = start.lVal + 1;
+            else if (direction == NAVDIR_PREVIOUS) to = start.lVal - 1;
+            else return S_FALSE;  // an element has no children; no spatial steps
+        } else {
+            return inner_->accNavigate(direction, start, end);
+        }
+        if (to < 1 || to > count) return S_FALSE;
+        *end = ChildVariant(to);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
+        if (!child) return E_POINTER;
+        VariantInit(child);
+        const auto tree = tree_.lock();
+        if (!tree) return inner_->accHitTest(x, y, child);
         POINT p{x, y};
-        ScreenToClient(window_, &p);
-        for (std::size_t i = elements_.size(); i-- > 0;) {  // the last drawn lies on top
-            if (!PtInRect(&elements_[i].place, p)) continue;
-            if (!child) return E_POINTER;
-            child->vt = VT_I4;
-            child->lVal = windows_ + 1 + static_cast<long>(i);
-            return S_OK;
+        ScreenToClient(hwnd_, &p);
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        if (!PtInRect(&client, p)) return S_FALSE;
+        for (std::size_t i = tree->elements.size(); i-- > 0;) {  // the last drawn lies on top
+            if (PtInRect(&tree->elements[i].place, p)) {
+                *child = ChildVariant(tree->ElementId(i));
+                return S_OK;
+            }
         }
-        return inner_->accHitTest(x, y, child);
+        for (std::size_t i = 0; i < tree->windows.size(); ++i) {
+            RECT r{};
+            GetWindowRect(tree->windows[i], &r);
+            if (PtInRect(&r, POINT{x, y})) {
+                *child = ChildVariant(static_cast<long>(i + 1));
+                return S_OK;
+            }
+        }
+        *child = Self();
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override { return Nothing(child, text, &IAccessible::get_accDescription); }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return Nothing(child, help, &IAccessible::get_accHelp); }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override { return Nothing(child, value, &IAccessible::get_accValue); }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
+        return Ask(child, text, &IAccessible::get_accDescription);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return Ask(child, help, &IAccessible::get_accHelp); }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override { return Ask(child, value, &IAccessible::get_accValue); }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
-        return Nothing(child, keys, &IAccessible::get_accKeyboardShortcut);
+        return Ask(child, keys, &IAccessible::get_accKeyboardShortcut);
     }
 
 private:
-    const AccessibleElement* Element(const VARIANT& child) const {
-        if (child.vt != VT_I4 || child.lVal <= windows_) return nullptr;
-        const auto i = static_cast<std::size_t>(child.lVal - windows_ - 1);
-        return i < elements_.size() ? &elements_[i] : nullptr;
-    }
-    static HRESULT Answer(const Text& text, BSTR* out) {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (text.empty()) return S_FALSE;
-        *out = ToBstr(text);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
-    // An element has no description, help, value or shortcut.
-    HRESULT Nothing(const VARIANT& child, BSTR* out, HRESULT (STDMETHODCALLTYPE IAccessible::*pass)(VARIANT, BSTR*)) {
-        if (!Element(child)) return (inner_->*pass)(child, out);
-        return Answer(Text(), out);
+    void* OtherInterface(REFIID riid) override {
+        return riid == __uuidof(IEnumVARIANT) ? static_cast<IEnumVARIANT*>(this) : nullptr;
     }
 
-    HWND window_;
-    std::vector<AccessibleElement> elements_;
-    long windows_ = 0;
+    struct Child {
+        HWND window = nullptr;
+        const AccessibleElement* element = nullptr;
+        WPARAM index = 0;  // of the element
+        std::shared_ptr<const AccessibleTree> tree;  // keeps `element` alive for the call
+    };
+    long Count() const {
+        const auto tree = tree_.lock();
+        return tree ? static_cast<long>(tree->windows.size() + tree->elements.size()) : 0;
+    }
+    Child Find(const VARIANT& child) const {
+        Child c;
+        c.tree = tree_.lock();
+        if (!c.tree || child.vt != VT_I4 || child.lVal < 1) return c;
+        auto i = static_cast<std::size_t>(child.lVal - 1);
+        if (i < c.tree->windows.size()) {
+            c.window = c.tree->windows[i];
+        } else if ((i -= c.tree->windows.size()) < c.tree->elements.size()) {
+            c.element = &c.tree->elements[i];
+            c.index = i;
+        }
+        return c;
+    }
+    static HRESULT ObjectOf(HWND window, IDispatch** out) {
+        return AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IDispatch), reinterpret_cast<void**>(out));
+    }
+    VARIANT ChildVariant(long id) const {
+        VARIANT v;
+        VariantInit(&v);
+        const auto tree = tree_.lock();
+        IDispatch* object = nullptr;
+        if (tree && id >= 1 && static_cast<std::size_t>(id) <= tree->windows.size() &&
+            SUCCEEDED(ObjectOf(tree->windows[static_cast<std::size_t>(id - 1)], &object)) && object) {
+            v.vt = VT_DISPATCH;
+            v.pdispVal = object;
+        } else {
+            v.vt = VT_I4;
+            v.lVal = id;
+        }
+        return v;
+    }
+    // Asks a child window's own object about itself.
+    template <class Question>
+    static HRESULT AskWindow(HWND window, Question question) {
+        IAccessible* object = nullptr;
+        HRESULT hr = AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+        if (FAILED(hr) || !object) return FAILED(hr) ? hr : E_FAIL;
+        hr = question(object, Self());
+        object->Release();
+        return hr;
+    }
+    // An element has no description, help, value or shortcut.
+    HRESULT Ask(const VARIANT& child, BSTR* out, HRESULT (STDMETHODCALLTYPE IAccessible::*question)(VARIANT, BSTR*)) {
+        const Child c = Find(child);
+        if (c.window) return AskWindow(c.window, [&](IAccessible* a, VARIANT self) { return (a->*question)(self, out); });
+        return c.element ? AnswerText(Text(), out) : (inner_->*question)(child, out);
+    }
+
+    std::weak_ptr<const AccessibleTree> tree_;
+    long cursor_ = 0;
 };
 
 template <class Object, class... Args>
@@ -230,20 +407,24 @@ LRESULT Answer(HWND hwnd, WPARAM flags, Args&&... args) {
     if (FAILED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||
         !standard)
         return 0;
-    auto* object = new Object(standard, std::forward<Args>(args)...);  // takes the standard object's reference
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), flags, object);
+    auto* object = new (std::nothrow) Object(standard, hwnd, std::forward<Args>(args)...);  // takes the standard object's reference
+    if (!object) {
+        standard->Release();
+        return 0;
+    }
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
     object->Release();  // the result holds its own reference
     return result < 0 ? 0 : result;
 }
 
 }  // namespace
 
-LRESULT NamedAccessibleObject(HWND control, WPARAM flags, const Text& name) {
-    return name.empty() ? 0 : Answer<NamedAccessible>(control, flags, name);
+LRESULT ControlAccessibleObject(HWND control, WPARAM flags, long role, const Text& name) {
+    return Answer<ControlAccessible>(control, flags, role, name);
 }
 
-LRESULT ClientAccessibleObject(HWND window, WPARAM flags, std::vector<AccessibleElement> elements) {
-    return Answer<ClientAccessible>(window, flags, window, std::move(elements));
+LRESULT ClientAccessibleObject(WPARAM flags, const std::shared_ptr<const AccessibleTree>& tree) {
+    return tree ? Answer<ClientAccessible>(tree->window, flags, std::weak_ptr<const AccessibleTree>(tree)) : 0;
 }
 
 }  // namespace velkora

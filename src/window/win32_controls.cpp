@@ -1,5 +1,6 @@
 #include "window/win32_controls.h"
 
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <climits>
@@ -50,9 +51,19 @@ LRESULT Win32Child::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Win32Child::OnGetObject(WPARAM flags, LPARAM objectId) {
-    // A screen reader hears the name the description gives the control.
-    if (static_cast<DWORD>(objectId) == static_cast<DWORD>(OBJID_CLIENT))
-        if (const LRESULT named = NamedAccessibleObject(hwnd_, flags, AccessibleName(spec_))) return named;
+    // A screen reader hears the control's role and the name the description gives it.
+    if (static_cast<DWORD>(objectId) == static_cast<DWORD>(OBJID_CLIENT)) {
+        long role = ROLE_SYSTEM_CLIENT;
+        switch (spec_.kind) {
+            case Kind::CheckBox: role = ROLE_SYSTEM_CHECKBUTTON; break;
+            case Kind::OptionButton: role = ROLE_SYSTEM_RADIOBUTTON; break;
+            case Kind::TextBox: role = ROLE_SYSTEM_TEXT; break;
+            case Kind::CommandButton: role = ROLE_SYSTEM_PUSHBUTTON; break;
+            case Kind::ListBox: role = ROLE_SYSTEM_LIST; break;
+            default: break;
+        }
+        if (const LRESULT object = ControlAccessibleObject(hwnd_, flags, role, AccessibleName(spec_))) return object;
+    }
     return OnMessage(WM_GETOBJECT, flags, objectId);
 }
 

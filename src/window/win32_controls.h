@@ -172,10 +172,14 @@ public:
         if (caption == caption_) return;
         caption_ = caption;
         Invalidate();
+        // A reader holding the label's element hears the new text.
+        if (accessibleId_) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, parent_, OBJID_CLIENT, accessibleId_);
     }
+    void SetAccessibleId(long id) { accessibleId_ = id; }
 
 private:
     Text caption_;
+    long accessibleId_ = 0;  // the label's child id in the window's client object
     bool enabled_ = true;
 };
 

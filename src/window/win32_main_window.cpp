@@ -114,6 +114,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETMINMAXINFO: return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_SIZE: return OnSize(static_cast<UINT>(wParam));
         case kRestoreSize: return OnRestoreSize();
+        case kAccessibleAction: return OnAccessibleAction(wParam);
         default: return Default(message, wParam, lParam);
     }
 }
@@ -193,6 +194,7 @@ void MainWindow::CreateControls() {
         controls_.emplace(t.name, std::move(timer));
     }
     controls_.emplace("Form1", std::make_unique<Win32Form>(hwnd_));
+    BuildAccessibleTree();
     FocusMoved();
 }
 
@@ -266,27 +268,52 @@ LRESULT MainWindow::OnTimer(UINT_PTR id) {
     return 0;
 }
 
-LRESULT MainWindow::OnGetObject(WPARAM flags, LPARAM objectId) {
-    if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return Default(WM_GETOBJECT, flags, objectId);
-    // The windowless labels a reader can see: the acting ones do what a click does.
-    std::vector<AccessibleElement> elements;
+// What a screen reader walks: the child windows a user can see, in their
+// order, then the labels painted in the window, the acting ones with a
+// default action. Made once; a label's changing caption is read when asked.
+void MainWindow::BuildAccessibleTree() {
+    auto tree = std::make_shared<AccessibleTree>();
+    tree->window = hwnd_;
+    tree->actionMessage = kAccessibleAction;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        RECT seen{};
+        if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&seen, &r, &client))
+            tree->windows.push_back(child);
+    }
+    accessibleLabels_.clear();
     for (const Windowless& w : windowless_) {
         if (w.spec->kind != Kind::Label || BeyondTheEdge(*w.spec)) continue;
         auto* label = static_cast<Win32Label*>(w.control);
         const bool acts = w.spec->handCursor;
-        AccessibleElement e{w.spec->tooltip ? Text(w.spec->tooltip) : label->Caption(),
+        const Text fixedName = w.spec->tooltip ? Text(w.spec->tooltip) : Text();
+        AccessibleElement e{[label, fixedName] { return fixedName.empty() ? label->Caption() : fixedName; },
                             acts ? (w.spec->link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_PUSHBUTTON) : ROLE_SYSTEM_STATICTEXT,
-                            w.rect, Text(), nullptr};
-        if (acts) {
-            e.actionName = w.spec->link ? u"Git" : u"Bas";
-            e.action = [label] {
-                if (label->Enabled() && label->Click) label->Click();
-            };
-        }
-        elements.push_back(std::move(e));
+                            w.rect, acts ? Text(w.spec->link ? u"Git" : u"Bas") : Text()};
+        label->SetAccessibleId(tree->ElementId(tree->elements.size()));
+        tree->elements.push_back(std::move(e));
+        accessibleLabels_.push_back(label);
     }
-    const LRESULT object = ClientAccessibleObject(hwnd_, flags, std::move(elements));
+    accessibleTree_ = std::move(tree);
+}
+
+LRESULT MainWindow::OnGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return Default(WM_GETOBJECT, flags, objectId);
+    const LRESULT object = ClientAccessibleObject(flags, accessibleTree_);
     return object ? object : Default(WM_GETOBJECT, flags, objectId);
+}
+
+// A reader's default action on a label, posted by its object: what a click does.
+LRESULT MainWindow::OnAccessibleAction(WPARAM index) {
+    if (index < accessibleLabels_.size()) {
+        Win32Label* label = accessibleLabels_[index];
+        if (label->Enabled() && label->Click) label->Click();
+    }
+    return 0;
 }
 
 LRESULT MainWindow::OnRegistered(UINT message) {

@@ -13,6 +13,7 @@
 #include "platform/win32_platform.h"
 #include "window/form1.h"
 #include "window/win32_controls.h"
+#include "window/win32_accessible.h"
 #include "window/win32_paint.h"
 #include "window/win32_window_base.h"
 
@@ -77,8 +78,11 @@ private:
     LRESULT OnSize(UINT kind);
     LRESULT OnRestoreSize();
     Win32Child* OwnChild(HWND child) const;
+    void BuildAccessibleTree();
+    LRESULT OnAccessibleAction(WPARAM index);
 
     static constexpr UINT kRestoreSize = WM_APP + 1;  // posted: a maximised window takes its size back
+    static constexpr UINT kAccessibleAction = WM_APP + 2;  // posted: a reader's default action on a label
 
     void CreateControls();
     void AddTooltip(const ControlSpec& spec, const RECT& rect);
@@ -108,6 +112,8 @@ private:
     UniqueGdi<HBITMAP> banner_;
     HWND tooltip_ = nullptr;  // one for every tool; goes with the window
     std::unique_ptr<Form1> form_;
+    std::shared_ptr<AccessibleTree> accessibleTree_;
+    std::vector<Win32Label*> accessibleLabels_;  // by element index
 };
 
 }  // namespace velkora

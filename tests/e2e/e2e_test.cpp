@@ -508,46 +508,175 @@ TEST_F(Accessibility, EveryControlIsNamed) {
     }
 }
 
-TEST_F(Accessibility, TheActingLabelsAreChildrenThatDoWhatAClickDoes) {
-    IAccessible* client = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(app.Main(), OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client)),
-              S_OK);
-    long count = 0;
-    ASSERT_EQ(client->get_accChildCount(&count), S_OK);
-    std::vector<VARIANT> children(static_cast<std::size_t>(count));
-    long got = 0;
-    ASSERT_TRUE(SUCCEEDED(AccessibleChildren(client, 0, count, children.data(), &got)));
-    std::map<Text, std::pair<LONG, LONG>> elements;  // name: child id, role
-    for (long i = 0; i < got; ++i) {
-        VARIANT& child = children[static_cast<std::size_t>(i)];
-        if (child.vt != VT_I4) {
-            VariantClear(&child);
-            continue;
-        }
-        VARIANT role{};
-        client->get_accRole(child, &role);
-        elements[NameOf(client, child.lVal)] = {child.lVal, role.lVal};
-    }
-    const Text link = Text(u"Diğer Programlarım için ") + kWebHost;
-    ASSERT_TRUE(elements.count(u"Beni Gizle |"));
-    ASSERT_TRUE(elements.count(u"Programı Kapatır"));
-    ASSERT_TRUE(elements.count(link));
-    EXPECT_EQ(elements[u"Beni Gizle |"].second, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_EQ(elements[u"Programı Kapatır"].second, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_EQ(elements[link].second, ROLE_SYSTEM_LINK);
+// A reader's walk of the window: AccessibleChildren on the client object,
+// then each child asked for its role, name, state and place, as NVDA and
+// Narrator do.
+struct Heard {
+    VARIANT id;            // the child as the walk gave it
+    IAccessible* object;   // whom to ask: the child's own object, or the client for an element
+    long self;             // CHILDID_SELF, or the element's id
+    Text name;
+    long role = 0, state = 0;
+};
 
-    VARIANT hide{};
-    hide.vt = VT_I4;
-    hide.lVal = elements[u"Beni Gizle |"].first;
-    long x = 0, y = 0, width = 0, height = 0;
-    ASSERT_EQ(client->accLocation(&x, &y, &width, &height, hide), S_OK);
-    const POINT label = app.ScreenPoint("Label14");
-    EXPECT_TRUE(label.x >= x && label.x < x + width && label.y >= y && label.y < y + height);
-    EXPECT_EQ(client->accDoDefaultAction(hide), S_OK);
+class ReaderWalk : public Accessibility {
+protected:
+    void SetUp() override {
+        Accessibility::SetUp();
+        ASSERT_EQ(AccessibleObjectFromWindow(app.Main(), OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client)), S_OK);
+        long count = 0;
+        ASSERT_EQ(client->get_accChildCount(&count), S_OK);
+        std::vector<VARIANT> children(static_cast<std::size_t>(count));
+        long got = 0;
+        ASSERT_TRUE(SUCCEEDED(AccessibleChildren(client, 0, count, children.data(), &got)));
+        ASSERT_EQ(got, count);
+        for (VARIANT& child : children) {
+            Heard h{child, client, child.vt == VT_I4 ? child.lVal : CHILDID_SELF, {}};
+            if (child.vt == VT_DISPATCH) ASSERT_EQ(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&h.object)), S_OK);
+            else client->AddRef();
+            VARIANT self{}, role{}, state{};
+            self.vt = VT_I4;
+            self.lVal = h.self;
+            h.name = NameOf(h.object, h.self);
+            if (SUCCEEDED(h.object->get_accRole(self, &role)) && role.vt == VT_I4) h.role = role.lVal;
+            if (SUCCEEDED(h.object->get_accState(self, &state)) && state.vt == VT_I4) h.state = state.lVal;
+            heard.push_back(h);
+        }
+    }
+    void TearDown() override {
+        for (Heard& h : heard) {
+            h.object->Release();
+            VariantClear(&h.id);
+        }
+        if (client) client->Release();
+        Accessibility::TearDown();
+    }
+    const Heard* Find(const Text& name) const {
+        for (const Heard& h : heard)
+            if (h.name == name) return &h;
+        return nullptr;
+    }
+    IAccessible* client = nullptr;
+    std::vector<Heard> heard;
+};
+
+TEST_F(ReaderWalk, EveryVisibleChildHasARoleAndAName) {
+    std::size_t visible = 0;
+    for (const Heard& h : heard) {
+        if (h.state & STATE_SYSTEM_INVISIBLE) continue;
+        ++visible;
+        EXPECT_NE(h.role, 0) << ToUtf8(h.name);
+        EXPECT_FALSE(h.name.empty()) << "role " << h.role;
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = h.self;
+        long x = 0, y = 0, width = 0, height = 0;
+        EXPECT_EQ(h.object->accLocation(&x, &y, &width, &height, self), S_OK) << ToUtf8(h.name);
+        EXPECT_GT(width, 0) << ToUtf8(h.name);
+    }
+    EXPECT_GE(visible, 35u);  // 19 child windows and 16 labels
+    struct Expected { const char16_t* name; long role; };
+    const Text link = Text(u"Diğer Programlarım için ") + kWebHost;
+    for (const Expected e : {Expected{u"Kişşisel İletileri Aktif Et (Güncelle)", ROLE_SYSTEM_PUSHBUTTON},
+                             Expected{u"Aman Baydı Buda :)", ROLE_SYSTEM_PUSHBUTTON},
+                             Expected{u"Kelimeyi Ekle", ROLE_SYSTEM_PUSHBUTTON}, Expected{u"Listeyi Sil", ROLE_SYSTEM_PUSHBUTTON},
+                             Expected{u"Tarih ve Saat Göster", ROLE_SYSTEM_CHECKBUTTON},
+                             Expected{u"Müzik Simgesi", ROLE_SYSTEM_RADIOBUTTON}, Expected{u"Kelime listesi", ROLE_SYSTEM_LIST},
+                             Expected{u"Yeni kelime", ROLE_SYSTEM_TEXT}, Expected{u"Beni Gizle |", ROLE_SYSTEM_PUSHBUTTON},
+                             Expected{u"Programı Kapatır", ROLE_SYSTEM_PUSHBUTTON}, Expected{link.c_str(), ROLE_SYSTEM_LINK}}) {
+        const Heard* h = Find(e.name);
+        ASSERT_NE(h, nullptr) << ToUtf8(e.name);
+        EXPECT_EQ(h->role, e.role) << ToUtf8(e.name);
+    }
+}
+
+// A reader holding the countdown hears what the window shows now, and is
+// told when it changes.
+HWINEVENTHOOK g_nameHook = nullptr;
+std::vector<LONG> g_namesChanged;
+void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) g_namesChanged.push_back(child);
+}
+
+TEST_F(ReaderWalk, AHeldCountdownFollowsTheWindow) {
+    const Heard* countdown = Find(u"10");
+    ASSERT_NE(countdown, nullptr);
+    g_namesChanged.clear();
+    g_nameHook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnNameChange,
+                                 app.Proc().Id(), 0, WINEVENT_OUTOFCONTEXT);
+    app.Click("Check5");
+    app.Click("Command1");
+    const ULONGLONG end = GetTickCount64() + 2600;
+    for (MSG msg; GetTickCount64() < end;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    const Text now = NameOf(client, countdown->self);
+    EXPECT_TRUE(now == u"8" || now == u"7") << ToUtf8(now);
+    if (g_nameHook) {
+        UnhookWinEvent(g_nameHook);
+        EXPECT_GE(std::count(g_namesChanged.begin(), g_namesChanged.end(), countdown->self), 2);
+    }
+}
+
+TEST_F(ReaderWalk, NavigationAndHitTestingReachTheLabels) {
+    const Heard* hide = Find(u"Beni Gizle |");
+    ASSERT_NE(hide, nullptr);
+    VARIANT from{}, to{};
+    from.vt = VT_I4;
+    from.lVal = hide->self;
+    ASSERT_EQ(client->accNavigate(NAVDIR_NEXT, from, &to), S_OK);
+    ASSERT_EQ(to.vt, VT_I4);
+    EXPECT_EQ(NameOf(client, to.lVal), u"Programı Kapatır");
+    ASSERT_EQ(client->accNavigate(NAVDIR_PREVIOUS, to, &from), S_OK);
+    EXPECT_EQ(from.lVal, hide->self);
+    VARIANT self{}, first{}, last{};
+    self.vt = VT_I4;
+    ASSERT_EQ(client->accNavigate(NAVDIR_FIRSTCHILD, self, &first), S_OK);
+    EXPECT_EQ(first.vt, VT_DISPATCH);  // the first child window, as its own object
+    VariantClear(&first);
+    ASSERT_EQ(client->accNavigate(NAVDIR_LASTCHILD, self, &last), S_OK);
+    ASSERT_EQ(last.vt, VT_I4);
+    EXPECT_EQ(last.lVal, static_cast<long>(heard.size()));
+    const POINT at = app.ScreenPoint("Label14");
+    VARIANT hit{};
+    ASSERT_EQ(client->accHitTest(at.x, at.y, &hit), S_OK);
+    ASSERT_EQ(hit.vt, VT_I4);
+    EXPECT_EQ(hit.lVal, hide->self);
+    const POINT button = app.ScreenPoint("Command1");
+    ASSERT_EQ(client->accHitTest(button.x, button.y, &hit), S_OK);
+    ASSERT_EQ(hit.vt, VT_DISPATCH);
+    IAccessible* object = nullptr;
+    ASSERT_EQ(hit.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)), S_OK);
+    EXPECT_EQ(NameOf(object, CHILDID_SELF), u"Kişşisel İletileri Aktif Et (Güncelle)");
+    object->Release();
+    VariantClear(&hit);
+    // Whatever a reader reaches is the object that knows the names.
+    IOleWindow* window = nullptr;
+    ASSERT_EQ(client->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window)), S_OK);
+    IAccessible* again = nullptr;
+    ASSERT_EQ(window->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&again)), S_OK);
+    EXPECT_EQ(NameOf(again, hide->self), u"Beni Gizle |");
+    again->Release();
+    window->Release();
+}
+
+// The default actions answer first and act after: "Beni Gizle |" hides the
+// window, "X" ends the program once the reader's call has returned.
+TEST_F(ReaderWalk, DefaultActionsAnswerThenAct) {
+    const Heard* hide = Find(u"Beni Gizle |");
+    const Heard* close = Find(u"Programı Kapatır");
+    ASSERT_TRUE(hide && close);
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = hide->self;
+    EXPECT_EQ(client->accDoDefaultAction(id), S_OK);
     app.Sync();
     EXPECT_FALSE(IsWindowVisible(app.Main()));
     EXPECT_TRUE(TrayIconShown(app.Child("picSystemTray")));
-    client->Release();
+    id.lVal = close->self;
+    EXPECT_EQ(client->accDoDefaultAction(id), S_OK);
+    EXPECT_TRUE(app.Proc().Exited(5000));
 }
 
 // The slowest answer to WM_NULL over `ms` milliseconds of asking every 100 ms.
