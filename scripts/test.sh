@@ -108,8 +108,15 @@ if [ -n "${built[fuzz]:-}" ]; then
     fuzz_log=$(build/fuzz/tests/fuzz_decoder -max_total_time=20 -max_len=4096 -print_final_stats=1 \
         build/fuzz/corpus tests/fuzz/seeds 2>&1)
     fuzz_status=$?
-    echo "$fuzz_log" | tail -6
-    record "fuzzing" "$fuzz_status" "$(echo "$fuzz_log" | sed -n 's/^Done \([0-9]*\) runs.*/\1 runs/p')"
+    runs=$(echo "$fuzz_log" | sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p')
+    if [ "$fuzz_status" -eq 0 ]; then
+        echo "$fuzz_log" | tail -6
+        record "fuzzing" 0 "${runs:-?} runs"
+    else
+        echo "$fuzz_log" | grep -E 'ERROR|SUMMARY|runtime error|Test unit written|^Base64' | head -10
+        unit=$(echo "$fuzz_log" | sed -n 's/.*Test unit written to \(.*\)$/\1/p' | tail -1)
+        record "fuzzing" "$fuzz_status" "stopped after ${runs:-?} runs${unit:+; the input is $unit}"
+    fi
 else
     not_run "fuzzing" "its build failed"
 fi
