@@ -1,0 +1,532 @@
+// The explorer: drives the real Velkora.exe with seeded random input, as a
+// user's hand and other programs would give it (SendInput, the clipboard,
+// messages from another process, messengers that come, go, stall and hang),
+// and checks invariants after every action. On a violation it prints the
+// seed, the action's number and the last actions, writes the whole action
+// list, replays it to confirm, and shrinks it to a short list that still
+// fails.
+//
+//   explorer [--seconds N] [--seed S] [--log PATH] [--replay PATH]
+//
+// The last line reads "explorer: N passed, M failed" (actions checked,
+// violations). Exit status 0 when nothing was violated.
+#include <windows.h>
+#include <oleacc.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "platform/win32_text.h"
+#include "window/form1_layout.h"
+
+namespace velkora::e2e {
+namespace {
+
+constexpr LPARAM kNinSelect = 0x400, kNinKeySelect = 0x401;
+
+enum Kind {
+    kClickAt, kClickOn, kDrag, kKey, kType, kClipboard, kTrayEvent, kSecondStart, kBroadcast, kMessenger, kClose, kKinds
+};
+
+struct Action {
+    int kind = 0;
+    int a = 0, b = 0, c = 0;
+    std::wstring text;
+
+    std::string Describe() const {
+        std::ostringstream out;
+        static const char* names[] = {"click-at", "click-on", "drag", "key", "type", "clipboard", "tray",
+                                      "second-start", "broadcast", "messenger", "close"};
+        out << names[kind] << ' ' << a << ' ' << b << ' ' << c;
+        for (wchar_t ch : text) out << ' ' << static_cast<unsigned>(ch);
+        return out.str();
+    }
+    static Action Parse(const std::string& line) {
+        static const std::vector<std::string> names = {"click-at", "click-on", "drag", "key", "type", "clipboard",
+                                                       "tray", "second-start", "broadcast", "messenger", "close"};
+        std::istringstream in(line);
+        std::string name;
+        Action action;
+        in >> name >> action.a >> action.b >> action.c;
+        action.kind = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+        for (unsigned ch; in >> ch;) action.text.push_back(static_cast<wchar_t>(ch));
+        return action;
+    }
+};
+
+// Places a click or key may land on: every control and label a user sees.
+const char* const kTargets[] = {"Image2", "Label14", "Label71", "Option1", "Option2", "Option3", "Check3", "Check1",
+                                "Check4", "Check2", "Check5", "Text3", "Command4", "Command5", "Label12", "Text9",
+                                "List1", "Text2", "Command3", "Command7", "Command6", "Command2", "Command1", "Label13"};
+const WORD kKeys[] = {VK_TAB, VK_TAB, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_RETURN, VK_ESCAPE, VK_BACK,
+                      VK_DELETE, VK_HOME, VK_END, 'V', VK_INSERT, 'X', 'Z'};
+const UINT kBroadcasts[] = {WM_SETTINGCHANGE, WM_TIMECHANGE, WM_DISPLAYCHANGE, WM_THEMECHANGED, 0 /* TaskbarCreated */};
+const wchar_t* const kLetters[] = {L"a", L"ğ", L"ş", L"İ", L"ı", L"ç", L"ö", L"Ü", L"\U0001F600", L"z", L"5", L"\U0001F44D"};
+
+std::wstring ClipboardText(int which) {
+    switch (which) {
+        case 0: return L"";
+        case 1: return std::wstring(1 << 19, L'x');  // 1 MB
+        case 2: return std::wstring(59, L'a') + L"\U0001F600";  // an emoji across the 60-unit limit
+        case 3: return L"\u05E9\u05DC\u05D5\u05DD \u0627\u0644\u0633\u0644\u0627\u0645 e\u0301\u0308";  // right-to-left, combining
+        case 4: return std::wstring(L"nul") + L'\0' + L"after";
+        case 5: return L"line\r\nnext";
+        default: return L"back\\0slash";
+    }
+}
+
+void SetClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+        auto* p = static_cast<wchar_t*>(GlobalLock(block));
+        std::copy(text.begin(), text.end(), p);
+        p[text.size()] = 0;
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+Action RandomAction(std::mt19937& rng) {
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    static const int weights[kKinds] = {14, 26, 4, 22, 10, 5, 6, 2, 3, 3, 1};
+    int total = 0;
+    for (int w : weights) total += w;
+    int roll = pick(total), kind = 0;
+    while (roll >= weights[kind]) roll -= weights[kind++];
+    Action a;
+    a.kind = kind;
+    switch (kind) {
+        case kClickAt: a.a = pick(404); a.b = pick(571); a.c = pick(6); break;  // button and count
+        case kClickOn: a.a = pick(static_cast<int>(std::size(kTargets))); a.c = pick(6); break;
+        case kDrag: a.a = pick(404); a.b = pick(40); a.c = pick(3); break;
+        case kKey: a.a = pick(static_cast<int>(std::size(kKeys))); a.b = pick(3); break;  // none, Shift, Ctrl
+        case kType:
+            for (int n = 1 + pick(4); n > 0; --n) a.text += kLetters[pick(static_cast<int>(std::size(kLetters)))];
+            break;
+        case kClipboard: a.a = pick(7); break;
+        case kTrayEvent: a.a = pick(5); break;
+        case kBroadcast: a.a = pick(static_cast<int>(std::size(kBroadcasts))); break;
+        case kMessenger: a.a = pick(4); break;  // healthy, slow, hung, close one
+        case kClose: a.a = pick(3); break;      // "X", Alt+F4, WM_CLOSE
+        default: break;
+    }
+    return a;
+}
+
+class Explorer {
+public:
+    explicit Explorer(int bound) : answerBoundMs_(bound) {}
+    ~Explorer() { Stop(); }
+
+    bool Start() {
+        healthy_ = std::make_unique<Receiver>();
+        if (!healthy_->Start()) return false;
+        return StartApp();
+    }
+    void Stop() {
+        if (app_) {
+            PostMessageW(app_->Main(), WM_CLOSE, 0, 0);
+            app_->Proc().Exited(5000);
+        }
+        app_.reset();
+        extra_.clear();
+        healthy_.reset();
+    }
+
+    // Performs one action; false with `why` when an invariant broke.
+    bool Step(const Action& a, std::string& why) {
+        closing_ = false;
+        Perform(a);
+        return Check(why);
+    }
+    std::size_t Records() const { return healthy_ ? healthy_->Count() : 0; }
+
+private:
+    bool StartApp() {
+        app_ = std::make_unique<VelkoraApp>();
+        if (!app_->Start()) return false;
+        seenRecords_ = healthy_->Count();
+        return true;
+    }
+    POINT Client(int x, int y) const {
+        POINT p{MulDiv(x, app_->Dpi(), 96), MulDiv(y, app_->Dpi(), 96)};
+        ClientToScreen(app_->Main(), &p);
+        return p;
+    }
+    void Activating() {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        activations_.push_back(now.QuadPart);
+    }
+    bool Inside(const char* name, POINT screen) const {
+        RECT r{};
+        if (HWND child = app_->Child(name)) GetWindowRect(child, &r);
+        return PtInRect(&r, screen) != FALSE;
+    }
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(app_->Main(), nullptr), &info);
+        return info.hwndFocus;
+    }
+    void Press(POINT at, int button, int count) {
+        static const DWORD downs[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_MIDDLEDOWN};
+        if (Inside("Command1", at) || Inside("List1", at)) Activating();
+        input::MoveTo(at);
+        for (int i = 0; i < count; ++i) {
+            input::Button(at, downs[button]);
+            input::Button(at, downs[button] << 1);  // the matching release
+        }
+    }
+    void Perform(const Action& a) {
+        if (!IsWindowVisible(app_->Main()) && (a.kind == kClickAt || a.kind == kClickOn || a.kind == kDrag || a.kind == kKey)) {
+            // Hidden: the user's input goes elsewhere; bring it back as a user would.
+            SendMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONDBLCLK, 1));
+            return;
+        }
+        switch (a.kind) {
+            case kClickAt: Press(Client(a.a, a.b), a.c % 3, 1 + a.c / 3); break;
+            case kClickOn: {
+                if (std::string_view(kTargets[a.a]) == "Label71" || std::string_view(kTargets[a.a]) == "Label13") {
+                    // "X" ends the program and the link starts a browser: both only by their own action.
+                    if (std::string_view(kTargets[a.a]) == "Label71" && a.c == 0) Close(0);
+                    break;
+                }
+                Press(app_->ScreenPoint(kTargets[a.a]), a.c % 3, 1 + a.c / 3);
+                break;
+            }
+            case kDrag: {
+                const POINT from = Client(a.a, a.b);
+                static const DWORD downs[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_MIDDLEDOWN};
+                input::MoveTo(from);
+                input::Button(from, downs[a.c]);
+                input::MoveTo({from.x + 15, from.y + 10});
+                input::Button({from.x + 15, from.y + 10}, downs[a.c] << 1);
+                break;
+            }
+            case kKey: {
+                const WORD key = kKeys[a.a];
+                const HWND focus = Focus();
+                if (key == VK_RETURN || focus == app_->Child("List1") || focus == app_->Child("Command1")) Activating();
+                input::KeyWith(a.b == 1 ? VK_SHIFT : a.b == 2 ? VK_CONTROL : 0, key);
+                break;
+            }
+            case kType:
+                if (Focus() == app_->Child("List1")) Activating();  // letters select entries by their first letter
+                input::Type(a.text);
+                break;
+            case kClipboard: SetClipboard(ClipboardText(a.a)); break;
+            case kTrayEvent: {
+                if (IsWindowVisible(app_->Main())) app_->ClickLabel("Label14");
+                static const LPARAM events[] = {WM_LBUTTONDBLCLK, kNinKeySelect, kNinSelect, WM_LBUTTONUP, WM_CONTEXTMENU};
+                PostMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, MAKELPARAM(events[a.a], 1));
+                if (events[a.a] == WM_CONTEXTMENU) {
+                    Sleep(300);
+                    input::Key(VK_ESCAPE);  // the menu closes without a choice
+                }
+                break;
+            }
+            case kSecondStart: {
+                Process second;
+                if (second.Start(L"\"" + BinDir() + L"\\Velkora.exe\"")) {
+                    second.Exited(15000);
+                    if (second.ExitCode() != 0) secondStartFailed_ = true;
+                }
+                break;
+            }
+            case kBroadcast: {
+                const UINT message = kBroadcasts[a.a] ? kBroadcasts[a.a] : RegisterWindowMessageW(L"TaskbarCreated");
+                DWORD_PTR result = 0;
+                SendMessageTimeoutW(app_->Main(), message, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+                break;
+            }
+            case kMessenger: {
+                if (a.a == 3 || extra_.size() >= 3) {
+                    if (!extra_.empty()) extra_.pop_front();  // one closes (or vanishes, if hung)
+                    break;
+                }
+                auto r = std::make_unique<Receiver>();
+                if (r->Start(a.a == 0 ? L"" : a.a == 1 ? L"--stall 1500" : L"--stall 600000")) extra_.push_back(std::move(r));
+                break;
+            }
+            case kClose: Close(a.a); break;
+            default: break;
+        }
+    }
+    void Close(int road) {
+        closing_ = true;
+        if (!IsWindowVisible(app_->Main())) SendMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONDBLCLK, 1));
+        if (road == 0) {
+            input::Click(app_->ScreenPoint("Label71"));
+        } else if (road == 1) {
+            SetForegroundWindow(app_->Main());
+            input::KeyWith(VK_MENU, VK_F4);
+        } else {
+            PostMessageW(app_->Main(), WM_CLOSE, 0, 0);
+        }
+        if (!app_->Proc().Exited(5000)) {
+            closeFailed_ = true;
+            return;
+        }
+        app_.reset();
+        if (!StartApp()) app_.reset();
+    }
+
+    bool Check(std::string& why) {
+        if (!app_) return Fail(why, "Velkora could not be started again");
+        if (closeFailed_) return Fail(why, "the program did not end when closed");
+        if (app_->Proc().Exited(0)) return Fail(why, "the program ended untold");
+        // The window answers at once, whatever the messengers do.
+        const ULONGLONG start = GetTickCount64();
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(app_->Main(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result) ||
+            GetTickCount64() - start > static_cast<ULONGLONG>(answerBoundMs_))
+            return Fail(why, "the window took " + std::to_string(GetTickCount64() - start) + " ms to answer");
+        if (!DismissMessageBoxes(why)) return false;
+        if (secondStartFailed_) return Fail(why, "a second start did not exit 0");
+        int ticked = 0;
+        for (const char* box : {"Check1", "Check2", "Check3", "Check4", "Check5"})
+            ticked += SendMessageW(app_->Child(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (ticked > 1) return Fail(why, std::to_string(ticked) + " source boxes ticked");
+        const bool shown = IsWindowVisible(app_->Main()) != FALSE;
+        if (shown == TrayIconShown(app_->Child("picSystemTray")))
+            return Fail(why, shown ? "an icon while the window shows" : "no icon while the window is hidden");
+        int windows = 0;
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, reinterpret_cast<const wchar_t*>(kMainWindowClass), nullptr));) ++windows;
+        if (windows != 1) return Fail(why, std::to_string(windows) + " main windows");
+        if (!CheckRecords(why)) return false;
+        if (++checks_ % 25 == 0 && !CheckReaderWalk(why)) return false;
+        return true;
+    }
+    static bool Fail(std::string& why, const std::string& what) {
+        why = what;
+        return false;
+    }
+    // The one box Velkora may show is the refusal of an empty entry: said, then dismissed.
+    struct Boxes {
+        DWORD process;
+        std::vector<HWND> found;
+    };
+    static BOOL CALLBACK OnTopLevel(HWND w, LPARAM p) {
+        auto* boxes = reinterpret_cast<Boxes*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        wchar_t cls[16] = {};
+        GetClassNameW(w, cls, 16);
+        if (owner == boxes->process && IsWindowVisible(w) && std::wstring(cls) == L"#32770") boxes->found.push_back(w);
+        return TRUE;
+    }
+    static BOOL CALLBACK OnBoxText(HWND w, LPARAM p) {
+        wchar_t text[64] = {};
+        GetWindowTextW(w, text, 64);
+        if (std::wstring(text) == L"Boş bırakmayınız") *reinterpret_cast<bool*>(p) = true;
+        return TRUE;
+    }
+    bool DismissMessageBoxes(std::string& why) {
+        Boxes boxes{app_->Proc().Id(), {}};
+        EnumWindows(OnTopLevel, reinterpret_cast<LPARAM>(&boxes));
+        for (HWND box : boxes.found) {
+            bool refusal = false;
+            EnumChildWindows(box, OnBoxText, reinterpret_cast<LPARAM>(&refusal));
+            if (!refusal) return Fail(why, "an unexpected message box");
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            WaitUntil([&] { return !IsWindow(box); }, 2000);
+        }
+        return true;
+    }
+    bool CheckRecords(std::string& why) {
+        const auto records = healthy_->Records();
+        for (std::size_t i = seenRecords_; i < records.size(); ++i) {
+            const Received& r = records[i];
+            if (!r["dwData"].empty() && r["dwData"] != "1351") return Fail(why, "a record with dwData " + r["dwData"]);
+            const std::string& hex = r["raw"];
+            Text units;
+            for (std::size_t k = 0; k + 3 < hex.size(); k += 4)
+                units.push_back(static_cast<char16_t>(std::stoul(hex.substr(k + 2, 2) + hex.substr(k, 2), nullptr, 16)));
+            if (hex.size() % 4 || units.empty() || units.back() != u'\0') return Fail(why, "a record without its closing NUL");
+            if (WholeCharacters(units) != units) return Fail(why, "a record with half a surrogate pair");
+            // The category and the show digit come before any text a user gave.
+            const std::size_t showAt = units.find(u"\\0", 2);
+            const Text category = units.substr(2, showAt == Text::npos ? 0 : showAt - 2);
+            const Text show = showAt == Text::npos ? Text() : units.substr(showAt + 2, 1);
+            if (units.compare(0, 2, u"\\0") != 0 || (category != u"Music" && category != u"Office" && category != u"Games"))
+                return Fail(why, "a record with the category " + ToUtf8(category));
+            if (show != u"0" && show != u"1") return Fail(why, "a record with the show flag " + ToUtf8(show));
+            // After a turn-off, nothing until the user activates again or clicks a list entry.
+            if (show == u"1" && lastShow_ == u"0") {
+                const long long from = lastRecordUs_, to = std::stoll(r["us"]);
+                LARGE_INTEGER frequency;
+                QueryPerformanceFrequency(&frequency);
+                const bool activated = std::any_of(activations_.begin(), activations_.end(), [&](long long t) {
+                    const long long us = t / (frequency.QuadPart / 1000000);
+                    return us >= from && us <= to;
+                });
+                if (!activated) return Fail(why, "a record after the turn-off with no activation between");
+            }
+            lastShow_ = show;
+            lastRecordUs_ = std::stoll(r["us"]);
+        }
+        seenRecords_ = records.size();
+        return true;
+    }
+    // A screen reader's walk: every visible child has a role and a name.
+    bool CheckReaderWalk(std::string& why) {
+        if (!IsWindowVisible(app_->Main())) return true;
+        IAccessible* client = nullptr;
+        if (AccessibleObjectFromWindow(app_->Main(), OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client)) != S_OK)
+            return Fail(why, "no accessible object");
+        long count = 0, got = 0;
+        client->get_accChildCount(&count);
+        std::vector<VARIANT> children(static_cast<std::size_t>(std::max(count, 1L)));
+        AccessibleChildren(client, 0, count, children.data(), &got);
+        std::string missing;
+        for (long i = 0; i < got; ++i) {
+            VARIANT& child = children[static_cast<std::size_t>(i)];
+            IAccessible* object = client;
+            VARIANT id{};
+            id.vt = VT_I4;
+            id.lVal = child.vt == VT_I4 ? child.lVal : CHILDID_SELF;
+            if (child.vt == VT_DISPATCH && FAILED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+                object = nullptr;
+            if (object) {
+                VARIANT role{}, state{};
+                BSTR name = nullptr;
+                object->get_accRole(id, &role);
+                object->get_accState(id, &state);
+                object->get_accName(id, &name);
+                const bool invisible = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_INVISIBLE);
+                if (!invisible && (role.vt != VT_I4 || role.lVal == 0 || !name || !SysStringLen(name)))
+                    missing += " child " + std::to_string(i + 1);
+                SysFreeString(name);
+                if (object != client) object->Release();
+            }
+            VariantClear(&child);
+        }
+        client->Release();
+        if (got < count || got == 0) return Fail(why, "the walk returned " + std::to_string(got) + " of " + std::to_string(count));
+        return missing.empty() || Fail(why, "nameless or roleless:" + missing);
+    }
+
+    int answerBoundMs_;
+    std::unique_ptr<Receiver> healthy_;
+    std::deque<std::unique_ptr<Receiver>> extra_;
+    std::unique_ptr<VelkoraApp> app_;
+    std::size_t seenRecords_ = 0;
+    std::vector<long long> activations_;
+    Text lastShow_ = u"1";
+    long long lastRecordUs_ = 0;
+    bool closing_ = false, closeFailed_ = false, secondStartFailed_ = false;
+    int checks_ = 0;
+};
+
+// Runs `actions` from a fresh start; the index of the first violation, or -1.
+int Run(const std::vector<Action>& actions, int bound, std::string& why, std::size_t* records = nullptr) {
+    Explorer explorer(bound);
+    if (!explorer.Start()) {
+        why = "Velkora or the receiver could not be started";
+        return 0;
+    }
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        if (!explorer.Step(actions[i], why)) return static_cast<int>(i);
+    if (records) *records = explorer.Records();
+    return -1;
+}
+
+void WriteLog(const std::string& path, const std::vector<Action>& actions) {
+    std::ofstream out(path);
+    for (const Action& a : actions) out << a.Describe() << '\n';
+}
+
+}  // namespace
+}  // namespace velkora::e2e
+
+int main(int argc, char** argv) {
+    using namespace velkora::e2e;
+    SetProcessDPIAware();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int seconds = 60, bound = 100;
+    unsigned seed = 1;
+    std::string log = "explore-actions.txt", replay;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string flag = argv[i];
+        if (flag == "--seconds") seconds = std::atoi(argv[i + 1]);
+        else if (flag == "--seed") seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
+        else if (flag == "--log") log = argv[i + 1];
+        else if (flag == "--replay") replay = argv[i + 1];
+        else if (flag == "--bound") bound = std::atoi(argv[i + 1]);
+    }
+
+    std::vector<Action> actions;
+    std::string why;
+    int failedAt = -1;
+    std::size_t records = 0;
+    if (!replay.empty()) {
+        std::ifstream in(replay);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) actions.push_back(Action::Parse(line));
+        failedAt = Run(actions, bound, why, &records);
+    } else {
+        std::mt19937 rng(seed);
+        Explorer explorer(bound);
+        if (!explorer.Start()) {
+            std::printf("explorer: Velkora or the receiver could not be started\nexplorer: 0 passed, 1 failed\n");
+            return 1;
+        }
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+        while (GetTickCount64() < end) {
+            actions.push_back(RandomAction(rng));
+            if (!explorer.Step(actions.back(), why)) {
+                failedAt = static_cast<int>(actions.size()) - 1;
+                break;
+            }
+        }
+        records = explorer.Records();
+    }
+    if (failedAt < 0) {
+        std::printf("explorer: seed %u, %zu actions, %zu records received, no violation\n", seed, actions.size(), records);
+        std::printf("explorer: %zu passed, 0 failed\n", actions.size());
+        return 0;
+    }
+
+    actions.resize(static_cast<std::size_t>(failedAt) + 1);
+    std::printf("explorer: VIOLATION at action %d (seed %u): %s\n  last actions:\n", failedAt + 1, seed, why.c_str());
+    for (std::size_t i = actions.size() > 10 ? actions.size() - 10 : 0; i < actions.size(); ++i)
+        std::printf("    %zu: %s\n", i + 1, actions[i].Describe().c_str());
+    WriteLog(log, actions);
+    std::printf("  the whole list: %s\n", log.c_str());
+    std::fflush(stdout);
+
+    // Replayed from a fresh start: the same list must fail again.
+    std::string again;
+    const bool confirmed = Run(actions, bound, again) >= 0;
+    std::printf("  replayed: %s%s\n", confirmed ? "fails again: " : "passes (timing-dependent)", confirmed ? again.c_str() : "");
+    if (confirmed) {
+        // Shrink: drop chunks while the list still fails, halving the chunk each round.
+        for (std::size_t chunk = actions.size() / 2; chunk >= 1; chunk /= 2) {
+            for (std::size_t at = 0; at + chunk <= actions.size() && actions.size() > 1;) {
+                std::vector<Action> fewer(actions.begin(), actions.begin() + static_cast<long>(at));
+                fewer.insert(fewer.end(), actions.begin() + static_cast<long>(at + chunk), actions.end());
+                std::string still;
+                const int at2 = Run(fewer, bound, still);
+                if (at2 >= 0) actions.assign(fewer.begin(), fewer.begin() + at2 + 1);
+                else at += chunk;
+            }
+        }
+        WriteLog(log + ".short", actions);
+        std::printf("  shrunk to %zu actions: %s.short\n", actions.size(), log.c_str());
+        for (std::size_t i = 0; i < actions.size(); ++i) std::printf("    %zu: %s\n", i + 1, actions[i].Describe().c_str());
+    }
+    std::printf("explorer: %d passed, 1 failed\n", failedAt);
+    return 1;
+}
