@@ -102,6 +102,27 @@ else
     not_run "screenshot" "no Wine or no 32-bit build"
 fi
 
+echo "=== explorer: random real input with invariants (seeds 1 and 2, 30 s each), and the regression lists"
+if [ "$wine_ready" = 1 ] && [ -n "${built[win32]:-}" ]; then
+    mkdir -p build/explore
+    explorer_status=0 explorer_actions=0
+    quiet() { grep --line-buffered -v "^status-monitor\|^window=" || true; }
+    runs=()
+    for seed in 1 2; do runs+=("--seconds 30 --seed $seed --log $(winepath -w "$root/build/explore/seed-$seed.txt")"); done
+    for list in tests/explore/regressions/*.txt; do runs+=("--replay $(winepath -w "$root/$list")"); done
+    for args in "${runs[@]}"; do
+        out=$(wine build/win32/tests/explorer.exe $args 2>/dev/null | quiet)
+        status=$?
+        echo "$out" | grep -v '^explorer: [0-9]* passed'
+        [ "$status" -eq 0 ] || explorer_status=1
+        done_actions=$(echo "$out" | sed -n 's/^explorer: \([0-9]*\) passed.*/\1/p' | tail -1)
+        explorer_actions=$((explorer_actions + ${done_actions:-0}))
+    done
+    record "explorer" "$explorer_status" "$explorer_actions actions"
+else
+    not_run "explorer" "no Wine or no 32-bit build"
+fi
+
 echo "=== fuzzing the receiver's decoder (20 s)"
 if [ -n "${built[fuzz]:-}" ]; then
     mkdir -p build/fuzz/corpus

@@ -196,7 +196,17 @@ private:
             return;
         }
         switch (a.kind) {
-            case kClickAt: Press(Client(a.a, a.b), a.c % 3, 1 + a.c / 3); break;
+            case kClickAt: {
+                // A left click on "X" closes, on the link starts a browser: both only as their own action.
+                const POINT at{MulDiv(a.a, app_->Dpi(), 96), MulDiv(a.b, app_->Dpi(), 96)};
+                const RECT close = app_->LabelRect("Label71"), link = app_->LabelRect("Label13");
+                if (a.c % 3 == 0 && (PtInRect(&close, at) || PtInRect(&link, at))) {
+                    if (PtInRect(&close, at)) Close(0);
+                    break;
+                }
+                Press(Client(a.a, a.b), a.c % 3, 1 + a.c / 3);
+                break;
+            }
             case kClickOn: {
                 if (std::string_view(kTargets[a.a]) == "Label71" || std::string_view(kTargets[a.a]) == "Label13") {
                     // "X" ends the program and the link starts a browser: both only by their own action.
