@@ -31,7 +31,7 @@ void Win32Child::Create(const wchar_t* className, DWORD style, DWORD exStyle) {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec_.name))), host_.Instance(),
                                 nullptr);
     if (!hwnd) RaiseSystemError(u"Denetim oluşturulamadı: " + NameText(spec_.name));
-    Attach(hwnd);
+    Subclass(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Paints().Font(spec_.font)), FALSE);
 }
 
@@ -287,10 +287,6 @@ Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec
     if (!CreateWindowFor(0, L"VelkoraPicture", WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0),
                          host.Place(spec), host.Hwnd(), ControlId(spec.name), host.Instance()))
         RaiseSystemError(u"Denetim oluşturulamadı: " + NameText(spec.name));
-}
-
-Win32PictureBox::~Win32PictureBox() {
-    if (hwnd_) DestroyWindow(hwnd_);
 }
 
 LRESULT Win32PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

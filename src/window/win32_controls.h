@@ -1,9 +1,9 @@
 // The Win32 backing of the control model. Each control that is a child window
-// is a thin wrapper that subclasses it and owns its messages: the parent
-// reflects to it, by the sender's window handle, its notifications
-// (WM_COMMAND), its colours (WM_CTLCOLOR*) and its drawing (WM_DRAWITEM).
-// Labels and the banner are windowless, drawn and hit-tested by the main
-// window, as in the toolkit the window was designed for.
+// is a thin wrapper, a Window that subclasses it and owns its messages: the
+// parent's window base reflects to it its notifications (WM_COMMAND), its
+// colours (WM_CTLCOLOR*) and its drawing (WM_DRAWITEM). Labels and the banner
+// are windowless, drawn and hit-tested by the main window, as in the toolkit
+// the window was designed for.
 #pragma once
 
 #include <windows.h>
@@ -31,20 +31,14 @@ protected:
 };
 
 // A child window made from its description.
-class Win32Child : public SubclassBase<Win32Child> {
+class Win32Child : public Window {
 public:
     Win32Child(Win32ControlHost& host, const ControlSpec& spec) : host_(host), spec_(spec) {}
-    virtual ~Win32Child() = default;
     const ControlSpec& Spec() const { return spec_; }
-
-    // Reflected from the parent.
-    virtual void OnCommand(int /*code*/) {}
-    virtual HBRUSH OnControlColor(HDC dc);  // null: the system's colours
-    virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
-
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    HBRUSH OnControlColor(HDC dc) override;  // the description's colours
 
 protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
     // Creates the window at the place the description gives, with its font;
@@ -192,16 +186,16 @@ public:
 
 // An invisible picture box with a window of its own: the owner of the
 // notification-area icon, which receives the shell's callback message.
-class Win32PictureBox final : public PictureBox, public WindowBase<Win32PictureBox> {
+class Win32PictureBox final : public PictureBox, public Window {
 public:
     Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture);
-    ~Win32PictureBox() override;
     bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     Handle WindowHandle() const override { return FromHwnd(hwnd_); }
     Handle Picture() const override { return static_cast<Handle>(reinterpret_cast<std::uintptr_t>(picture_)); }
 
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     LRESULT OnMouseMove(int x);

@@ -5,22 +5,8 @@
 
 namespace velkora {
 
-const MainWindow::Windowless* MainWindow::HitTest(int x, int y) const {
-    // The last drawn lies on top: labels over the banner take the press.
-    const POINT p{x, y};
-    for (auto it = windowless_.rbegin(); it != windowless_.rend(); ++it)
-        if (it->control && PtInRect(&it->rect, p)) return &*it;
-    return nullptr;
-}
-
-const MainWindow::Windowless* MainWindow::WindowlessNamed(const char* name) const {
-    for (const Windowless& w : windowless_)
-        if (name && std::string_view(w.spec->name) == name) return &w;
-    return nullptr;
-}
-
 LRESULT MainWindow::OnButtonDown(int key, int x, int y) {
-    const Windowless* hit = HitTest(x, y);
+    const Windowless* hit = controls_->HitTest(x, y);
     if (hit && hit->spec->kind == Kind::Label && key == VK_LBUTTON) {
         pressed_ = hit;  // a label's click comes on release over the same label
         SetCapture(hwnd_);
@@ -90,7 +76,7 @@ LRESULT MainWindow::OnSetCursor(HWND hwnd, int hitTest, UINT message, WPARAM wPa
         POINT p;
         GetCursorPos(&p);
         ScreenToClient(hwnd_, &p);
-        const Windowless* hit = HitTest(p.x, p.y);
+        const Windowless* hit = controls_->HitTest(p.x, p.y);
         if (hit && hit->spec->handCursor) {
             SetCursor(hand_);
             return TRUE;
@@ -101,16 +87,16 @@ LRESULT MainWindow::OnSetCursor(HWND hwnd, int hitTest, UINT message, WPARAM wPa
 
 Win32CommandButton* MainWindow::DefaultButton() const {
     // Enter presses the focused push button, or else the activate button.
-    auto* focused = dynamic_cast<Win32CommandButton*>(Win32Child::From(GetFocus()));
-    return focused ? focused : activateButton_;
+    auto* focused = dynamic_cast<Win32CommandButton*>(Window::From(GetFocus()));
+    return focused ? focused : controls_->ActivateButton();
 }
 
 void MainWindow::FocusMoved() {
     Win32CommandButton* pressedByEnter = DefaultButton();
-    for (Win32CommandButton* button : buttons_) button->SetDefault(button == pressedByEnter);
+    for (Win32CommandButton* button : controls_->Buttons()) button->SetDefault(button == pressedByEnter);
     // A control without a caption shows its focus on the label that names it.
-    const Win32Child* focused = Win32Child::From(GetFocus());
-    const Windowless* mark = focused ? WindowlessNamed(focused->Spec().namedBy) : nullptr;
+    const auto* focused = dynamic_cast<const Win32Child*>(Window::From(GetFocus()));
+    const Windowless* mark = focused ? controls_->WindowlessNamed(focused->Spec().namedBy) : nullptr;
     if (mark == focusMark_) return;
     InvalidateFocusMark();
     focusMark_ = mark;
@@ -121,7 +107,7 @@ void MainWindow::InvalidateFocusMark() {
     if (!focusMark_) return;
     RECT area = focusMark_->rect;  // the mark lies just outside the text, which may run past the label's right edge
     InflateRect(&area, 2, 2);
-    area.right = MulDiv(kFormWidthTwips, paints_->Dpi(), 1440);
+    area.right = MulDiv(kFormWidthTwips, dpi_, 1440);
     InvalidateRect(hwnd_, &area, FALSE);
 }
 

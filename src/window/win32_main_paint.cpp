@@ -17,12 +17,12 @@ LRESULT MainWindow::OnPaint() {
     HDC dc = buffer ? memory : target;
     HGDIOBJ oldBitmap = buffer ? SelectObject(memory, buffer.get()) : nullptr;
 
-    FillRect(dc, &client, paints_->Brush(ColorOf(kFormBack, 0)));
+    FillRect(dc, &client, controls_->Paints().Brush(ColorOf(kFormBack, 0)));
     SetBkMode(dc, TRANSPARENT);
     const bool focusCues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
     SetDCPenColor(dc, RGB(128, 128, 128));
-    for (const Windowless& w : windowless_) {
+    for (const Windowless& w : controls_->WindowlessControls()) {
         switch (w.spec->kind) {
             case Kind::Image: PaintBanner(dc, w.rect); break;
             case Kind::Line:
@@ -58,7 +58,7 @@ void MainWindow::PaintBanner(HDC dc, const RECT& r) const {
 void MainWindow::PaintLabel(HDC dc, const Windowless& w, bool focusMark) {
     const auto* label = static_cast<const Win32Label*>(w.control);
     const std::wstring caption = Wide(label->Caption());
-    HGDIOBJ oldFont = SelectObject(dc, paints_->Font(w.spec->font));
+    HGDIOBJ oldFont = SelectObject(dc, controls_->Paints().Font(w.spec->font));
     SetTextColor(dc, ColorOf(w.spec->fore, GetSysColor(COLOR_WINDOWTEXT)));
     // A label with room for two lines wraps its words; a one-line label keeps
     // its text on one line, even past its right edge.

@@ -19,7 +19,7 @@ MainWindow::~MainWindow() {
 void MainWindow::Create(HINSTANCE instance, int showCommand) {
     instance_ = instance;
     HDC screen = GetDC(nullptr);
-    paints_ = std::make_unique<Win32Paints>(GetDeviceCaps(screen, LOGPIXELSX));
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
 
     auto loadIcon = [instance](int metricX, int metricY) {
@@ -40,7 +40,7 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
     // the caption. Centred in the work area.
     const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, MulDiv(kFormWidthTwips, paints_->Dpi(), 1440), MulDiv(kFormHeightTwips, paints_->Dpi(), 1440)};
+    RECT frame{0, 0, MulDiv(kFormWidthTwips, dpi_, 1440), MulDiv(kFormHeightTwips, dpi_, 1440)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -70,18 +70,9 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
     UpdateWindow(hwnd_);
 }
 
-Control* MainWindow::Find(std::string_view name) {
-    auto it = controls_.find(name);
-    return it == controls_.end() ? nullptr : it->second.get();
-}
-
-RECT MainWindow::Place(const ControlSpec& s) const {
-    auto px = [this](int twips) { return MulDiv(twips, paints_->Dpi(), 1440); };
-    if (s.kind == Kind::Line) return RECT{px(s.left), px(s.top), px(s.width) + 1, px(s.height) + 1};
-    return RECT{px(s.left), px(s.top), px(s.left + s.width), px(s.top + s.height)};
-}
-
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Until its controls are made, the window is the system's.
+    if (!controls_ && message != WM_CREATE && message != WM_DESTROY) return Default(message, wParam, lParam);
     // Registered messages have no fixed number to switch on.
     if (message != 0 && (message == taskbarCreated_ || message == startedAgain_)) return OnRegistered(message);
     switch (message) {
@@ -90,12 +81,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION: return OnEndSession(wParam != FALSE);
         case WM_PAINT: return OnPaint();
         case WM_ERASEBKGND: return 1;
-        case WM_COMMAND: return OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
-        case WM_CTLCOLORSTATIC: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message, wParam, lParam);
-        case WM_CTLCOLOREDIT: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message, wParam, lParam);
-        case WM_CTLCOLORLISTBOX: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message, wParam, lParam);
-        case WM_CTLCOLORBTN: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message, wParam, lParam);
-        case WM_DRAWITEM: return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         case WM_TIMER: return OnTimer(static_cast<UINT_PTR>(wParam));
         case WM_LBUTTONDOWN: return OnButtonDown(VK_LBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         case WM_RBUTTONDOWN: return OnButtonDown(VK_RBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -121,11 +106,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT MainWindow::OnCreate() {
     platform_.SetOwner(hwnd_);
+    controls_ = std::make_unique<Form1Controls>(hwnd_, instance_, dpi_, smallIcon_.get(), [this] { FocusMoved(); });
     // Loaded once; a banner that cannot be loaded leaves the plain strip.
-    const RECT banner = Place(*FindSpec("Image2"));
+    const RECT banner = controls_->Place(*FindSpec("Image2"));
     banner_ = LoadJpegResource(instance_, IDR_BANNER, banner.right - banner.left, banner.bottom - banner.top);
-    CreateControls();
-    form_ = std::make_unique<Form1>(platform_, static_cast<ControlSet&>(*this));
+    controls_->Create();
+    BuildAccessibleTree();
+    FocusMoved();
+    form_ = std::make_unique<Form1>(platform_, *controls_);
     return 0;
 }
 
@@ -144,99 +132,6 @@ LRESULT MainWindow::OnEndSession(bool ending) {
     return 0;
 }
 
-void MainWindow::CreateControls() {
-    Win32ControlHost& host = *this;
-    for (const ControlSpec& s : Form1Layout()) {
-        const RECT r = Place(s);
-        std::unique_ptr<Control> control;
-        switch (s.kind) {
-            case Kind::Label: {
-                auto label = std::make_unique<Win32Label>(hwnd_, r, s.text ? Text(s.text) : Text());
-                windowless_.push_back({&s, label.get(), r});
-                control = std::move(label);
-                break;
-            }
-            case Kind::Image: {
-                auto image = std::make_unique<Win32Image>(hwnd_, r);
-                windowless_.push_back({&s, image.get(), r});
-                control = std::move(image);
-                break;
-            }
-            case Kind::Line: windowless_.push_back({&s, nullptr, r}); break;
-            case Kind::PictureBox: control = std::make_unique<Win32PictureBox>(host, s, smallIcon_.get()); break;
-            case Kind::CheckBox: control = std::make_unique<Win32CheckBox>(host, s); break;
-            case Kind::OptionButton:  // the first of the group starts selected
-                control = std::make_unique<Win32OptionButton>(host, s, StartsGroup(s));
-                break;
-            case Kind::TextBox: control = std::make_unique<Win32TextBox>(host, s); break;
-            case Kind::CommandButton: {
-                auto button = std::make_unique<Win32CommandButton>(host, s);
-                buttons_.push_back(button.get());
-                if (s.isDefault) activateButton_ = button.get();
-                control = std::move(button);
-                break;
-            }
-            case Kind::ListBox: {
-                auto list = std::make_unique<Win32ListBox>(host, s);
-                for (const char16_t* phrase : DefaultPhrases()) list->AddItem(phrase);
-                control = std::move(list);
-                break;
-            }
-        }
-        if (s.tooltip) AddTooltip(s, r);
-        if (control) controls_.emplace(s.name, std::move(control));
-    }
-    UINT_PTR timerId = 1;
-    for (const TimerSpec& t : Form1Timers()) {
-        auto timer = std::make_unique<Win32Timer>(hwnd_, timerId++, t.interval);
-        timer->SetEnabled(t.enabled);
-        timers_.push_back(timer.get());
-        controls_.emplace(t.name, std::move(timer));
-    }
-    controls_.emplace("Form1", std::make_unique<Win32Form>(hwnd_));
-    BuildAccessibleTree();
-    FocusMoved();
-}
-
-void MainWindow::AddTooltip(const ControlSpec& s, const RECT& rect) {
-    if (!tooltip_) {
-        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
-        if (!tooltip_) RaiseSystemError(u"İpucu penceresi oluşturulamadı");
-    }
-    std::wstring tip = Wide(s.tooltip);
-    TOOLINFOW info{};
-    info.cbSize = sizeof info;
-    info.uFlags = TTF_SUBCLASS;
-    info.hwnd = hwnd_;
-    info.uId = static_cast<UINT_PTR>(ControlId(s.name));
-    info.rect = rect;
-    info.lpszText = tip.data();
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-}
-
-// The wrapper of one of this window's own children; null for any other
-// window, whoever sent the message naming it.
-Win32Child* MainWindow::OwnChild(HWND child) const {
-    return child && GetAncestor(child, GA_PARENT) == hwnd_ ? Win32Child::From(child) : nullptr;
-}
-
-LRESULT MainWindow::OnCommand(HWND child, int code) {
-    if (Win32Child* control = OwnChild(child)) control->OnCommand(code);
-    return 0;
-}
-
-LRESULT MainWindow::OnControlColor(HDC dc, HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
-    Win32Child* control = OwnChild(child);
-    HBRUSH brush = control ? control->OnControlColor(dc) : nullptr;
-    return brush ? reinterpret_cast<LRESULT>(brush) : Default(message, wParam, lParam);
-}
-
-LRESULT MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-    Win32Child* control = OwnChild(item.hwndItem);
-    if (control) control->OnDrawItem(item);
-    return control ? TRUE : FALSE;
-}
 
 // The window's size is fixed: a maximise (the system's command, another
 // program's ShowWindow) changes nothing that stays.
@@ -261,10 +156,8 @@ LRESULT MainWindow::OnRestoreSize() {
 }
 
 LRESULT MainWindow::OnTimer(UINT_PTR id) {
-    if (id >= 1 && id <= timers_.size()) {
-        Win32Timer* timer = timers_[id - 1];
-        if (timer->Enabled() && timer->Tick) timer->Tick();
-    }
+    Win32Timer* timer = controls_ ? controls_->TimerWithId(id) : nullptr;
+    if (timer && timer->Enabled() && timer->Tick) timer->Tick();
     return 0;
 }
 
@@ -286,7 +179,7 @@ void MainWindow::BuildAccessibleTree() {
             tree->windows.push_back(child);
     }
     accessibleLabels_.clear();
-    for (const Windowless& w : windowless_) {
+    for (const Windowless& w : controls_->WindowlessControls()) {
         if (w.spec->kind != Kind::Label || BeyondTheEdge(*w.spec)) continue;
         auto* label = static_cast<Win32Label*>(w.control);
         const bool acts = w.spec->handCursor;

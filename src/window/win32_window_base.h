@@ -1,6 +1,9 @@
-// The window bases: one for the windows Velkora registers itself (keeps `this`
-// from WM_NCCREATE to WM_NCDESTROY) and one for the system's controls it
-// subclasses. Both run every message behind the one error barrier.
+// The one window base: every window Velkora handles, the ones it creates of
+// its own classes and the system's controls it subclasses, is a Window. It
+// keeps `this` from creation (or subclassing) to WM_NCDESTROY, runs every
+// message behind the error barrier, and reflects a child's notifications
+// (WM_COMMAND), colours (WM_CTLCOLOR*) and drawing (WM_DRAWITEM) to that
+// child's own object.
 #pragma once
 
 #include <windows.h>
@@ -35,104 +38,52 @@ private:
     static inline Platform* platform_ = nullptr;
 };
 
-// A window of a class of Velkora's own; Derived::HandleMessage answers its messages.
-template <class Derived>
-class WindowBase {
+class Window {
 public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    // A window still there when its object goes is destroyed with it.
+    virtual ~Window();
     HWND Hwnd() const { return hwnd_; }
 
+    // The object of a window, or null when it has none.
+    static Window* From(HWND hwnd) { return hwnd ? static_cast<Window*>(GetPropW(hwnd, kProperty)) : nullptr; }
+
+    // Reflected from the parent window.
+    virtual void OnCommand(int /*code*/) {}
+    virtual HBRUSH OnControlColor(HDC /*dc*/) { return nullptr; }  // null: the system's colours
+    virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
+
 protected:
-    // Registers the class once per process; raises an error when the system refuses.
+    // The window's own messages, reflected ones aside; what it does not take
+    // goes to Default.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Registers a class of Velkora's own once per process; raises an error
+    // when the system refuses.
     static void RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HCURSOR cursor, HICON icon = nullptr,
-                                  HICON smallIcon = nullptr) {
-        WNDCLASSEXW wc{};
-        if (GetClassInfoExW(instance, className, &wc)) return;
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &WindowBase::Procedure;
-        wc.hInstance = instance;
-        wc.hCursor = cursor;
-        wc.hIcon = icon;
-        wc.hIconSm = smallIcon;
-        wc.lpszClassName = className;
-        if (!RegisterClassExW(&wc)) RaiseSystemError(u"Pencere sınıfı kaydedilemedi");
-    }
-
+                                  HICON smallIcon = nullptr);
+    // Creates a window of such a class for this object; null when the system refuses.
     HWND CreateWindowFor(DWORD exStyle, const wchar_t* className, DWORD style, const RECT& place, HWND parent, int id,
-                         HINSTANCE instance) {
-        return CreateWindowExW(exStyle, className, L"", style, place.left, place.top, place.right - place.left,
-                               place.bottom - place.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               instance, static_cast<Derived*>(this));
-    }
-
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, message, wParam, lParam); }
+                         HINSTANCE instance);
+    // Takes over a system control's messages.
+    void Subclass(HWND hwnd);
 
     HWND hwnd_ = nullptr;
 
 private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        Derived* self = nullptr;
-        if (message == WM_NCCREATE) {
-            self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->hwnd_ = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        } else {
-            self = reinterpret_cast<Derived*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        }
-        if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-        const LRESULT result = ErrorBarrier::Run([&] { return self->HandleMessage(message, wParam, lParam); },
-                                                 [&] { return DefWindowProcW(hwnd, message, wParam, lParam); });
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            self->hwnd_ = nullptr;
-        }
-        return result;
-    }
-};
+    static constexpr wchar_t kProperty[] = L"Velkora.Window";
+    void Attach(HWND hwnd);
+    void Detach();
+    // Reflects a child's message to the child's object; false when it is none of this window's children.
+    bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
 
-// A system control (button, edit, list box) that Velkora subclasses to
-// handle some of its messages itself; Derived::HandleMessage answers them and
-// passes the rest on with Default.
-template <class Derived>
-class SubclassBase {
-public:
-    SubclassBase() = default;
-    SubclassBase(const SubclassBase&) = delete;
-    SubclassBase& operator=(const SubclassBase&) = delete;
-    ~SubclassBase() {
-        if (!hwnd_) return;
-        RemoveWindowSubclass(hwnd_, &SubclassBase::Procedure, 0);
-        RemovePropW(hwnd_, kProperty);
-    }
-    HWND Hwnd() const { return hwnd_; }
-
-    // The subclass object of a window, or null when it has none. (A window
-    // property, since not every import library has GetWindowSubclass.)
-    static Derived* From(HWND hwnd) { return hwnd ? static_cast<Derived*>(GetPropW(hwnd, kProperty)) : nullptr; }
-
-protected:
-    void Attach(HWND hwnd) {
-        hwnd_ = hwnd;
-        auto* self = static_cast<Derived*>(this);
-        SetPropW(hwnd, kProperty, self);
-        SetWindowSubclass(hwnd, &SubclassBase::Procedure, 0, reinterpret_cast<DWORD_PTR>(self));
-    }
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefSubclassProc(hwnd_, message, wParam, lParam); }
-
-    HWND hwnd_ = nullptr;
-
-private:
-    static constexpr wchar_t kProperty[] = L"Velkora.Subclass";
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-        auto* self = reinterpret_cast<Derived*>(data);
-        if (message == WM_NCDESTROY) {
-            RemoveWindowSubclass(hwnd, &SubclassBase::Procedure, 0);
-            RemovePropW(hwnd, kProperty);
-            self->hwnd_ = nullptr;
-            return DefSubclassProc(hwnd, message, wParam, lParam);
-        }
-        return ErrorBarrier::Run([&] { return self->HandleMessage(message, wParam, lParam); },
-                                 [&] { return DefSubclassProc(hwnd, message, wParam, lParam); });
-    }
+    bool subclassed_ = false;
 };
 
 }  // namespace velkora
