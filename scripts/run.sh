@@ -45,16 +45,33 @@ if [ "$virtual" = 1 ]; then
     id=$(wait_for_velkora_window)
     if [ -n "$id" ]; then
         sleep 1.5
-        import -window "$id" "$root/build/velkora-window.png"
-        echo "The window is saved as build/velkora-window.png."
+        if import -window "$id" "$root/build/velkora-window.png" 2>/dev/null; then
+            echo "The window is saved as build/velkora-window.png."
+        else
+            echo "The window could not be saved as a picture."
+        fi
         # Tick "Sistem açık kalma süresini Göster" and press the activate
         # button, at the middle of each as the window's description places
         # them in twips; the window is 6060 twips wide at whatever DPI it has.
-        width=$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^WIDTH=//p')
-        at() { echo $(($1 * width / 6060)) $(($2 * width / 6060)); }
+        # The window is looked up again for each click (Wine may give it a
+        # new X window), and a click that fails is tried once more.
+        click_at() {
+            local id width try
+            for try in 1 2; do
+                id=$(wait_for_velkora_window)
+                width=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | sed -n 's/^WIDTH=//p')
+                if [ -n "$width" ] && xdotool mousemove --window "$id" $(($1 * width / 6060)) $(($2 * width / 6060)) \
+                        click 1 2>/dev/null; then
+                    return 0
+                fi
+                sleep 0.5
+            done
+            return 1
+        }
         echo "Starting the uptime source: a line arrives now and every 30 seconds. Ctrl+C ends."
-        xdotool mousemove --window "$id" $(at 3127 2047) click 1 sleep 0.3 \
-                mousemove --window "$id" $(at 3067 7747) click 1
+        if ! { click_at 3127 2047 && sleep 0.3 && click_at 3067 7747; }; then
+            echo "The clicks did not reach the window: tick a source and press \"Kişşisel İletileri Aktif Et (Güncelle)\" yourself (DISPLAY=$DISPLAY)."
+        fi
     fi
 else
     echo "Velkora is running: tick a source and press \"Kişşisel İletileri Aktif Et (Güncelle)\"; Ctrl+C ends."
