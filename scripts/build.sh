@@ -19,7 +19,8 @@ tests=ON
 fail() {
     echo >&2
     echo "The $preset build failed ($1):" >&2
-    grep -E -A6 'error|FAILED|Error' "$log" | head -40 >&2 || tail -20 "$log" >&2
+    grep -E -A6 '(^|[^[:alnum:]_])(error|Error):|^FAILED:|CMake Error|undefined reference|ninja: build stopped' "$log" \
+        | head -40 >&2 || tail -20 "$log" >&2
     echo "The whole output is in $log" >&2
     exit 1
 }

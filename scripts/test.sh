@@ -27,6 +27,7 @@ record() {  # record NAME STATUS [DETAIL]
     if [ "$2" -eq 0 ]; then results+=("$1: passed${3:+ ($3)}"); else results+=("$1: FAILED${3:+ ($3)}"); failed=$((failed + 1)); fi
 }
 not_run() {  # not_run NAME WHY
+    echo "Not run: $2."
     results+=("$1: not run ($2)")
     failed=$((failed + 1))
 }
