@@ -209,8 +209,12 @@ public:
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     Handle WindowHandle() const override { return FromHwnd(hwnd_); }
     bool Visible() const override { return IsWindowVisible(hwnd_) != FALSE; }
-    // A window that something minimised or maximised comes back at its own size.
-    void Show() override { ShowWindow(hwnd_, IsIconic(hwnd_) || IsZoomed(hwnd_) ? SW_RESTORE : SW_SHOW); }
+    // A window that something minimised or maximised comes back at its own
+    // size, and in front, where keys such as Alt+F4 reach it.
+    void Show() override {
+        ShowWindow(hwnd_, IsIconic(hwnd_) || IsZoomed(hwnd_) ? SW_RESTORE : SW_SHOW);
+        SetForegroundWindow(hwnd_);
+    }
     void Hide() override { ShowWindow(hwnd_, SW_HIDE); }
 
 private:

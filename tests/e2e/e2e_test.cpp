@@ -336,6 +336,7 @@ TEST_F(EndToEnd, TheKeyboardBringsTheWindowBackFromTheTray) {
     EXPECT_FALSE(IsWindowVisible(app.Main()));
     SendMessageW(owner, WM_MOUSEMOVE, 0, MAKELPARAM(kKeySelect, kIconId));
     EXPECT_TRUE(IsWindowVisible(app.Main()));
+    EXPECT_EQ(GetForegroundWindow(), app.Main());  // in front, where the next keys go
     EXPECT_FALSE(TrayIconShown(owner));
 }
 

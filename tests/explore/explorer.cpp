@@ -280,7 +280,7 @@ private:
         if (road == 0) {
             input::Click(app_->ScreenPoint("Label71"));
         } else if (road == 1) {
-            SetForegroundWindow(app_->Main());
+            input::Click(Client(398, 566));  // the window first, on a spot where nothing is, as a hand would
             input::KeyWith(VK_MENU, VK_F4);
         } else {
             PostMessageW(app_->Main(), WM_CLOSE, 0, 0);
