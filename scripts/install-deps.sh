@@ -50,7 +50,9 @@ if [ "$(id -u)" -ne 0 ]; then
         echo "Installing packages needs root: run this as root, or install sudo. Missing: ${missing[*]}" >&2
         exit 1
     fi
-    sudo=(sudo)
+    # sudo drops the environment; apt-get must stay non-interactive and speak
+    # the English the lines below read.
+    sudo=(sudo env DEBIAN_FRONTEND=noninteractive LC_ALL=C)
 fi
 mkdir -p build/logs
 log=$(pwd)/build/logs/install.log
