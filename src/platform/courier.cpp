@@ -37,12 +37,10 @@ void Courier::Serve(Handle window) {
         hold.lock();
         box.sending = false;
         if (sent == Sent::Gone) return end();
-        if (sent == Sent::Delivered) {
-            box.timeouts = 0;
-        } else {
-            if (++box.timeouts == kMostTimeoutsInARow) return end();
-            if (!box.waiting) box.waiting = std::move(parcel);  // tried again, unless a newer one waits
-        }
+        // A record that timed out is not sent again: the window may still
+        // handle it when it answers, and only a newer one should follow.
+        if (sent == Sent::Delivered) box.timeouts = 0;
+        else if (++box.timeouts == kMostTimeoutsInARow) return end();
         changed_.notify_all();
     }
 }

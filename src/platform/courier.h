@@ -8,10 +8,11 @@
 // last record a window that answers gets is the last one posted to it. A slow
 // or hung window holds up its own worker only.
 //
-// A worker ends when its window is gone, when its sends have timed out
-// kMostTimeoutsInARow times in a row (the window hangs; its record is dropped
-// and the next post starts a fresh worker), or when nothing has come for its
-// linger time. So the workers never outnumber the receiver windows, and
+// A record whose send timed out is not sent again (the window may still
+// handle it once it answers); only a newer one follows. A worker ends when
+// its window is gone, when its sends have timed out kMostTimeoutsInARow times
+// in a row (the window hangs; the next post starts a fresh worker), or when
+// nothing has come for its linger time. So the workers never outnumber the receiver windows, and
 // nothing is kept for a window that has gone.
 #pragma once
 

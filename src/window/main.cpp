@@ -22,8 +22,9 @@ namespace {
 // One running copy per user session. A second start finds the running
 // copy's window (waiting a moment, in case it is still being made) and posts
 // it the request to come forward: a copy that is busy (delivering to a hung
-// messenger, say) acts on it as soon as it answers. True only when the
-// request was handed over; otherwise this start runs as the copy.
+// messenger, say) acts on it as soon as it answers. A copy that is ending is
+// waited for instead. True only when the request was handed over; otherwise
+// this start runs as the copy.
 bool HandOverToRunningCopy() {
     HWND running = nullptr;
     const auto* className = reinterpret_cast<const wchar_t*>(velkora::kMainWindowClass);
@@ -31,6 +32,13 @@ bool HandOverToRunningCopy() {
     if (!running) return false;
     DWORD process = 0;
     GetWindowThreadProcessId(running, &process);
+    if (GetPropW(running, velkora::MainWindow::kClosingProperty)) {
+        if (HANDLE ending = OpenProcess(SYNCHRONIZE, FALSE, process)) {
+            WaitForSingleObject(ending, 5000);
+            CloseHandle(ending);
+        }
+        return false;
+    }
     AllowSetForegroundWindow(process);  // this start came from the user: the running copy may take the front
     return PostMessageW(running, RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage), 0, 0) != FALSE;
 }

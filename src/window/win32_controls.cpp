@@ -108,6 +108,10 @@ void Win32TextBox::SetText(const Text& text) {
 }
 
 LRESULT Win32TextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Any other editing step ends the wait for the second half of a typed pair.
+    if ((message == WM_KEYDOWN && wParam != VK_PACKET) || message == WM_PASTE || message == WM_CUT ||
+        message == WM_CLEAR || message == WM_UNDO)
+        highTyped_ = false;
     switch (message) {
         case WM_CHAR: return OnChar(wParam, lParam);
         case WM_PASTE: return OnPaste();

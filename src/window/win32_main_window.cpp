@@ -118,10 +118,13 @@ LRESULT MainWindow::OnCreate() {
 }
 
 LRESULT MainWindow::OnDestroy() {
+    // A second start from now on waits for this copy to end instead of handing over to it.
+    SetPropW(hwnd_, kClosingProperty, reinterpret_cast<HANDLE>(1));
     if (form_ && form_->Form.Unload) form_->Form.Unload();
     // Every road out passes here: records already published still reach the
     // messengers that answer, for about as long as one send may take.
     platform_.Delivery().Finish(std::chrono::milliseconds(Win32Platform::kSendTimeoutMs));
+    RemovePropW(hwnd_, kClosingProperty);
     PostQuitMessage(0);
     return 0;
 }

@@ -29,8 +29,10 @@ public:
     // the window. Raises an error when the system refuses any of it.
     void Create(HINSTANCE instance, int showCommand);
 
-    // What another start of the program sends the running one.
+    // What another start of the program sends the running one, and the mark
+    // of a window whose copy is ending (it may still deliver for a moment).
     static constexpr wchar_t kStartedAgainMessage[] = L"Velkora.StartedAgain";
+    static constexpr wchar_t kClosingProperty[] = L"Velkora.Closing";
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -146,7 +146,7 @@ public:
 
     // Performs one action; false with `why` when an invariant broke.
     bool Step(const Action& a, std::string& why) {
-        closing_ = false;
+        actionStarts_.push_back(Now());
         Perform(a);
         return Check(why);
     }
@@ -164,15 +164,25 @@ private:
         ClientToScreen(app_->Main(), &p);
         return p;
     }
-    void Activating() {
-        LARGE_INTEGER now;
+    // Microseconds on the clock the receiver stamps its records with.
+    static long long Now() {
+        LARGE_INTEGER now, frequency;
         QueryPerformanceCounter(&now);
-        activations_.push_back(now.QuadPart);
+        QueryPerformanceFrequency(&frequency);
+        return now.QuadPart / (frequency.QuadPart / 1000000);
     }
+    void Activating() { activations_.push_back(Now()); }
     bool Inside(const char* name, POINT screen) const {
         RECT r{};
         if (HWND child = app_->Child(name)) GetWindowRect(child, &r);
         return PtInRect(&r, screen) != FALSE;
+    }
+    // Whether a menu (class #32768) of Velkora's thread is up.
+    bool MenuUp() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(app_->Main(), nullptr), &info);
+        return (info.flags & GUI_POPUPMENUMODE) != 0 || (info.flags & GUI_INMENUMODE) != 0;
     }
     HWND Focus() const {
         GUITHREADINFO info{};
@@ -240,11 +250,18 @@ private:
             case kTrayEvent: {
                 if (IsWindowVisible(app_->Main())) app_->ClickLabel("Label14");
                 static const LPARAM events[] = {WM_LBUTTONDBLCLK, kNinKeySelect, kNinSelect, WM_LBUTTONUP, WM_CONTEXTMENU};
-                PostMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, MAKELPARAM(events[a.a], 1));
-                if (events[a.a] == WM_CONTEXTMENU) {
-                    Sleep(300);
-                    input::Key(VK_ESCAPE);  // the menu closes without a choice
+                const LPARAM event = MAKELPARAM(events[a.a], 1);
+                if (events[a.a] != WM_CONTEXTMENU) {
+                    DWORD_PTR result = 0;  // handled whole before the check
+                    SendMessageTimeoutW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, event, SMTO_BLOCK, 5000, &result);
+                    break;
                 }
+                // The menu is modal: posted, seen up, then closed without a choice.
+                PostMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, event);
+                WaitUntil([&] { return MenuUp(); }, 2000);
+                DWORD_PTR result = 0;
+                SendMessageTimeoutW(app_->Main(), WM_CANCELMODE, 0, 0, SMTO_BLOCK, 2000, &result);
+                WaitUntil([&] { return !MenuUp(); }, 2000);
                 break;
             }
             case kSecondStart: {
@@ -275,7 +292,6 @@ private:
         }
     }
     void Close(int road) {
-        closing_ = true;
         if (!IsWindowVisible(app_->Main())) SendMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONDBLCLK, 1));
         if (road == 0) {
             input::Click(app_->ScreenPoint("Label71"));
@@ -309,9 +325,12 @@ private:
         for (const char* box : {"Check1", "Check2", "Check3", "Check4", "Check5"})
             ticked += SendMessageW(app_->Child(box), BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (ticked > 1) return Fail(why, std::to_string(ticked) + " source boxes ticked");
-        const bool shown = IsWindowVisible(app_->Main()) != FALSE;
-        if (shown == TrayIconShown(app_->Child("picSystemTray")))
+        // The icon and the window change one after the other: they must agree within a second.
+        const auto agree = [&] { return (IsWindowVisible(app_->Main()) != FALSE) != TrayIconShown(app_->Child("picSystemTray")); };
+        if (!agree() && !WaitUntil(agree, 1000)) {
+            const bool shown = IsWindowVisible(app_->Main()) != FALSE;
             return Fail(why, shown ? "an icon while the window shows" : "no icon while the window is hidden");
+        }
         int windows = 0;
         for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, reinterpret_cast<const wchar_t*>(kMainWindowClass), nullptr));) ++windows;
         if (windows != 1) return Fail(why, std::to_string(windows) + " main windows");
@@ -375,13 +394,13 @@ private:
             if (show != u"0" && show != u"1") return Fail(why, "a record with the show flag " + ToUtf8(show));
             // After a turn-off, nothing until the user activates again or clicks a list entry.
             if (show == u"1" && lastShow_ == u"0") {
-                const long long from = lastRecordUs_, to = std::stoll(r["us"]);
-                LARGE_INTEGER frequency;
-                QueryPerformanceFrequency(&frequency);
-                const bool activated = std::any_of(activations_.begin(), activations_.end(), [&](long long t) {
-                    const long long us = t / (frequency.QuadPart / 1000000);
-                    return us >= from && us <= to;
-                });
+                // The turn-off came from the last action begun before it arrived, or later.
+                long long from = 0;
+                for (long long start : actionStarts_)
+                    if (start <= lastRecordUs_) from = start;
+                const long long to = std::stoll(r["us"]);
+                const bool activated = std::any_of(activations_.begin(), activations_.end(),
+                                                   [&](long long t) { return t >= from && t <= to; });
                 if (!activated) return Fail(why, "a record after the turn-off with no activation between");
             }
             lastShow_ = show;
@@ -436,21 +455,34 @@ private:
     std::vector<long long> activations_;
     Text lastShow_ = u"1";
     long long lastRecordUs_ = 0;
-    bool closing_ = false, closeFailed_ = false, secondStartFailed_ = false;
+    bool closeFailed_ = false, secondStartFailed_ = false;
+    std::vector<long long> actionStarts_;  // when each action began
     int checks_ = 0;
 };
 
-// Runs `actions` from a fresh start; the index of the first violation, or -1.
+constexpr int kNotStarted = -2;
+
+// Runs `actions` from a fresh start; the index of the first violation, -1
+// when there was none, kNotStarted when the programs could not be started.
 int Run(const std::vector<Action>& actions, int bound, std::string& why, std::size_t* records = nullptr) {
     Explorer explorer(bound);
     if (!explorer.Start()) {
         why = "Velkora or the receiver could not be started";
-        return 0;
+        return kNotStarted;
     }
     for (std::size_t i = 0; i < actions.size(); ++i)
         if (!explorer.Step(actions[i], why)) return static_cast<int>(i);
     if (records) *records = explorer.Records();
     return -1;
+}
+
+// A violation's kind: its words without the figures, so that a replay
+// counts only when it fails the same way.
+std::string KindOf(const std::string& why) {
+    std::string kind;
+    for (char c : why)
+        if (c < '0' || c > '9') kind += c;
+    return kind;
 }
 
 void WriteLog(const std::string& path, const std::vector<Action>& actions) {
@@ -486,6 +518,10 @@ int main(int argc, char** argv) {
         for (std::string line; std::getline(in, line);)
             if (!line.empty()) actions.push_back(Action::Parse(line));
         failedAt = Run(actions, bound, why, &records);
+        if (failedAt == kNotStarted) {
+            std::printf("explorer: %s\nexplorer: 0 passed, 1 failed\n", why.c_str());
+            return 1;
+        }
     } else {
         std::mt19937 rng(seed);
         Explorer explorer(bound);
@@ -526,12 +562,12 @@ int main(int argc, char** argv) {
     if (actions.size() > kTail) {
         std::vector<Action> tail(actions.end() - kTail, actions.end());
         const int at = Run(tail, bound, again);
-        if (at >= 0) {
+        if (at >= 0 && KindOf(again) == KindOf(why)) {
             confirmed = true;
             actions.assign(tail.begin(), tail.begin() + at + 1);
         }
     }
-    if (!confirmed && actions.size() <= kMostReplayed) confirmed = Run(actions, bound, again) >= 0;
+    if (!confirmed && actions.size() <= kMostReplayed) confirmed = Run(actions, bound, again) >= 0 && KindOf(again) == KindOf(why);
     std::printf("  replayed: %s%s\n", confirmed ? "fails again: " : "does not fail again (timing, or it needs the longer history)",
                 confirmed ? again.c_str() : "");
     if (confirmed) {
@@ -542,7 +578,7 @@ int main(int argc, char** argv) {
                 fewer.insert(fewer.end(), actions.begin() + static_cast<long>(at + chunk), actions.end());
                 std::string still;
                 const int at2 = Run(fewer, bound, still);
-                if (at2 >= 0) actions.assign(fewer.begin(), fewer.begin() + at2 + 1);
+                if (at2 >= 0 && KindOf(still) == KindOf(why)) actions.assign(fewer.begin(), fewer.begin() + at2 + 1);
                 else at += chunk;
             }
         }
