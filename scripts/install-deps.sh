@@ -74,26 +74,31 @@ printf 'Reading the package lists (apt-get update)... '
 "${sudo[@]}" apt-get update >>"$log" 2>&1 || { echo; fail "apt-get update"; }
 echo "done, $(seconds "$started")."
 
-# What it comes to: apt-get answers no to its own question.
-plan=$("${sudo[@]}" apt-get install --assume-no --no-install-recommends "${missing[@]}" 2>&1 || true)
+# What it comes to: a simulated install counts the packages, and the
+# archives not yet in apt's cache are the download.
+plan=$("${sudo[@]}" apt-get install -s --no-install-recommends "${missing[@]}" 2>&1) ||
+    { echo "$plan" >>"$log"; fail "apt-get cannot install: ${missing[*]}"; }
 echo "$plan" >>"$log"
 count=$(echo "$plan" | sed -n 's/.* upgraded, \([0-9]*\) newly installed.*/\1/p')
-[ -n "$count" ] || fail "apt-get cannot install: ${missing[*]}"
-download=$(echo "$plan" | sed -n 's/^Need to get \(.*\) of archives\..*/\1/p')
-disk=$(echo "$plan" | sed -n 's/^After this operation, \(.*\) of additional disk space.*/\1/p')
+bytes=$("${sudo[@]}" apt-get install --print-uris -qq --no-install-recommends "${missing[@]}" 2>/dev/null |
+        awk '{ sum += $3 } END { print sum + 0 }')
+if [ "$bytes" -ge 1000000 ]; then download="$(((bytes + 500000) / 1000000)) MB"
+elif [ "$bytes" -ge 1000 ]; then download="$(((bytes + 500) / 1000)) kB"
+else download="$bytes B"; fi
 packages() { if [ "$1" = 1 ]; then echo "1 package"; else echo "$1 packages"; fi; }
-echo "Installing $(packages ${#missing[@]}) for the $purpose command, $count with what they need: ${download:-nothing} to download, ${disk:-no more} on disk."
+echo "Installing $(packages ${#missing[@]}) for the $purpose command, ${count:-?} with what they need, $download to download."
 
 # Progress from apt-get's status lines: one line for the download and one
 # for unpacking and setting up, in steps of ten per cent (the last line is
 # left open for the outcome).
 progress() {
-    local kind pct phase="" next=0
-    while IFS=: read -r kind _ pct _; do
+    local line kind pct phase="" next=0
+    while IFS= read -r line; do
+        IFS=: read -r kind _ pct _ <<<"$line"
         case "$kind" in
             dlstatus) kind="  downloading:" ;;
             pmstatus) kind="  unpacking and setting up:" ;;
-            *) continue ;;
+            *) echo "$line" >>"$log"; continue ;;
         esac
         if [ "$kind" != "$phase" ]; then
             [ -n "$phase" ] && echo
@@ -109,7 +114,9 @@ progress() {
 }
 started=$(date +%s)
 set +e
-"${sudo[@]}" apt-get install -y --no-install-recommends -o APT::Status-Fd=3 "${missing[@]}" 3>&1 >>"$log" 2>&1 | progress
+# The status lines come on standard error (sudo passes no other descriptor),
+# with apt-get's errors, which go to the log like the rest of its output.
+"${sudo[@]}" apt-get install -y --no-install-recommends -o APT::Status-Fd=2 "${missing[@]}" 2>&1 >>"$log" | progress
 status=${PIPESTATUS[0]}
 set -e
 [ "$status" -eq 0 ] || { echo; fail "apt-get install (exit status $status)"; }
