@@ -5,8 +5,10 @@
 // objects where the system reports them, private memory (under Wine the
 // host's figure, and the wineserver's, which holds the window objects of
 // every process), and the records received, then the growth per 10,000
-// publishes. With --real-time it lets the one-second timer publish instead,
-// for the given number of seconds. Measures only; never fails.
+// publishes. Meanwhile receivers in other processes come and go: a new one
+// starts and the last one ends at every mark, so that delivery workers are
+// made and ended all the time. With --real-time it lets the one-second timer
+// publish instead, for the given number of seconds. Measures only; never fails.
 //   soak_bench [publishes, default 100000]
 //   soak_bench --real-time SECONDS
 #include <windows.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "bench_support.h"
@@ -96,9 +99,15 @@ int main(int argc, char** argv) {
     const Snapshot before = Take(0, app, tag);
     Print("before", before);
     std::size_t driven = 0;
+    std::unique_ptr<e2e::Receiver> passing;  // a messenger that comes and goes
+    auto churn = [&passing] {
+        passing = std::make_unique<e2e::Receiver>();
+        if (!passing->Start()) passing.reset();
+    };
     if (realTime) {
         for (long elapsed = 0; elapsed < seconds; elapsed += 60) {
             Pump(static_cast<DWORD>(std::min(60L, seconds - elapsed)) * 1000);
+            churn();
             Print("running", Take(0, app, tag));
         }
     } else {
@@ -111,10 +120,15 @@ int main(int argc, char** argv) {
         while (driven < publishes) {
             DWORD_PTR result = 0;
             SendMessageTimeoutW(app.Main(), WM_TIMER, timer5, 0, SMTO_NORMAL, 5000, &result);
-            if (++driven % 10000 == 0) Print("running", Take(driven, app, tag));
+            if (++driven % 10000 == 0) {
+                churn();
+                Print("running", Take(driven, app, tag));
+            }
         }
         Pump(2000);
     }
+    passing.reset();
+    Pump(7000);  // the last passing messenger's worker ends
     const Snapshot after = Take(driven, app, tag);
     Print("after", after);
 
