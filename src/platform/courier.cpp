@@ -28,7 +28,11 @@ void Courier::Serve(Handle window) {
         changed_.notify_all();
     };
     for (;;) {
-        if (!changed_.wait_for(hold, Linger(), [&] { return box.waiting != nullptr; })) return end();
+        // A worker that may not linger ends at once: some libraries' timed
+        // waits sleep a clock tick even for no time at all.
+        const auto linger = Linger();
+        if (!box.waiting && (linger.count() <= 0 || !changed_.wait_for(hold, linger, [&] { return box.waiting != nullptr; })))
+            return end();
         std::shared_ptr<const Parcel> parcel = std::move(box.waiting);
         box.waiting = nullptr;
         box.sending = true;

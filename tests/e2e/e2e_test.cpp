@@ -349,6 +349,8 @@ SIZE NormalClientSize() {
 }
 
 void ExpectNormalSize(HWND window) {
+    // A maximised window takes its size back on a message it posts itself.
+    WaitUntil([&] { return !IsZoomed(window) && !IsIconic(window); }, 2000);
     RECT client{};
     GetClientRect(window, &client);
     EXPECT_FALSE(IsIconic(window));
