@@ -127,8 +127,9 @@ LRESULT Win32TextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // own step, not inside it.
 void Win32TextBox::OnCommand(int code) {
     // A character typed as two WM_CHARs is half there between them: not mended.
-    if (code == EN_CHANGE && !highTyped_ && !mendPosted_ && WholeCharacters(GetText()) != GetText())
-        mendPosted_ = PostMessageW(hwnd_, kMendCharacters, 0, 0) != FALSE;
+    if (code != EN_CHANGE || highTyped_ || mendPosted_) return;
+    const Text text = GetText();
+    if (WholeCharacters(text) != text) mendPosted_ = PostMessageW(hwnd_, kMendCharacters, 0, 0) != FALSE;
 }
 
 LRESULT Win32TextBox::OnMendCharacters() {

@@ -37,7 +37,6 @@ public:
     HWND Hwnd() const override { return window_; }
     HINSTANCE Instance() const override { return instance_; }
     Win32Paints& Paints() override { return paints_; }
-    const Win32Paints& Paints() const { return paints_; }
     RECT Place(const ControlSpec& spec) const override;
     void FocusMoved() override {
         if (focusMoved_) focusMoved_();

@@ -42,22 +42,22 @@ struct Action {
     int a = 0, b = 0, c = 0;
     std::wstring text;
 
+    // The names an action list is written with, by kind.
+    static constexpr const char* kNames[kKinds] = {"click-at", "click-on", "drag", "key", "type", "clipboard",
+                                                   "tray", "second-start", "broadcast", "messenger", "close"};
+
     std::string Describe() const {
         std::ostringstream out;
-        static const char* names[] = {"click-at", "click-on", "drag", "key", "type", "clipboard", "tray",
-                                      "second-start", "broadcast", "messenger", "close"};
-        out << names[kind] << ' ' << a << ' ' << b << ' ' << c;
+        out << kNames[kind] << ' ' << a << ' ' << b << ' ' << c;
         for (wchar_t ch : text) out << ' ' << static_cast<unsigned>(ch);
         return out.str();
     }
     static Action Parse(const std::string& line) {
-        static const std::vector<std::string> names = {"click-at", "click-on", "drag", "key", "type", "clipboard",
-                                                       "tray", "second-start", "broadcast", "messenger", "close"};
         std::istringstream in(line);
         std::string name;
         Action action;
         in >> name >> action.a >> action.b >> action.c;
-        action.kind = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+        action.kind = static_cast<int>(std::find(std::begin(kNames), std::end(kNames), name) - std::begin(kNames));
         for (unsigned ch; in >> ch;) action.text.push_back(static_cast<wchar_t>(ch));
         return action;
     }
