@@ -1,69 +1,256 @@
 #include "platform/courier.h"
 
 #include <algorithm>
+#include <set>
 
 namespace velkora {
 
-void Courier::Post(Handle window, std::shared_ptr<const Parcel> parcel) {
+Courier::Ms Courier::SendBound(int timeouts) { return Ms(2000 << std::min(timeouts, 2)); }
+
+Courier::Ms Courier::Pause(int timeouts) {
+    return timeouts <= 0 ? Ms(0) : Ms(std::min(1000 << std::min(timeouts - 1, 3), 5000));
+}
+
+void Courier::Publish(std::shared_ptr<const Parcel> parcel) {
     bool start = false;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        auto [box, fresh] = boxes_.try_emplace(window);
-        box->second.waiting = std::move(parcel);
-        start = fresh;
+        unwalked_ = std::move(parcel);
+        // Only when every worker is busy does the publisher start one: at most
+        // one thread, whatever the number of windows. Workers start the rest.
+        start = idle_ == 0 && workers_ < kMostWorkers;
+        if (start) ++workers_;
     }
     changed_.notify_all();
-    if (start && !StartWorker(window)) {
+    if (start && !StartWorker()) {
         std::lock_guard<std::mutex> hold(lock_);
-        boxes_.erase(window);
+        --workers_;  // the record waits for the next worker
     }
 }
 
-void Courier::Serve(Handle window) {
-    std::unique_lock<std::mutex> hold(lock_);
-    // Only this worker removes its window's mailbox, so the reference holds.
-    Mailbox& box = boxes_.at(window);
-    auto end = [&] {
-        boxes_.erase(window);
-        changed_.notify_all();
-    };
-    for (;;) {
-        // A worker that may not linger ends at once: some libraries' timed
-        // waits sleep a clock tick even for no time at all.
-        const auto linger = Linger();
-        if (!box.waiting && (linger.count() <= 0 || !changed_.wait_for(hold, linger, [&] { return box.waiting != nullptr; })))
-            return end();
-        std::shared_ptr<const Parcel> parcel = std::move(box.waiting);
-        box.waiting = nullptr;
-        box.sending = true;
-        hold.unlock();
-        const Sent sent = Send(window, parcel->Record());
-        hold.lock();
-        box.sending = false;
-        if (sent == Sent::Gone) return end();
-        // A record that timed out is not sent again: the window may still
-        // handle it when it answers, and only a newer one should follow.
-        if (sent == Sent::Delivered) box.timeouts = 0;
-        else if (++box.timeouts == kMostTimeoutsInARow) return end();
-        changed_.notify_all();
+// Top-level windows first, then message-only ones; each window once, with
+// the thread that handles its messages, asked once while it lasts.
+std::vector<std::pair<Handle, std::uint64_t>> Courier::Walk() {
+    std::vector<std::pair<Handle, std::uint64_t>> found;
+    std::map<Handle, std::uint64_t> known;
+    for (WindowScope scope : {WindowScope::TopLevel, WindowScope::MessageOnly}) {
+        Handle previous = 0;
+        for (int step = 0; step < kMostWindows && (previous = NextWindow(scope, previous)) != 0; ++step) {
+            if (known.count(previous)) continue;
+            auto cached = receivers_.find(previous);
+            const std::uint64_t receiver = cached != receivers_.end() ? cached->second : ReceiverOf(previous);
+            known.emplace(previous, receiver);
+            if (receiver) found.emplace_back(previous, receiver);
+        }
     }
+    receivers_ = std::move(known);
+    return found;
+}
+
+void Courier::Queue(Handle window, Box& box) {
+    if (box.queued || box.sending) return;
+    box.queued = true;
+    lines_[box.receiver].queue.push_back(window);
+}
+
+void Courier::Forget(std::map<Handle, Box>::iterator box) {
+    auto line = lines_.find(box->second.receiver);
+    if (line != lines_.end()) {
+        auto& q = line->second.queue;
+        q.erase(std::remove(q.begin(), q.end(), box->first), q.end());
+        if (--line->second.windows == 0 && !line->second.busy) lines_.erase(line);
+    }
+    boxes_.erase(box);
+}
+
+void Courier::Walked(const std::shared_ptr<const Parcel>& parcel,
+                     const std::vector<std::pair<Handle, std::uint64_t>>& windows) {
+    walking_ = false;
+    std::set<Handle> seen;
+    for (const auto& [window, receiver] : windows) {
+        auto [it, fresh] = boxes_.try_emplace(window);
+        Box& box = it->second;
+        if (fresh) {
+            box.receiver = receiver;
+            Line& line = lines_[receiver];
+            if (line.windows++ == 0) line.turn = ++turns_;
+        }
+        seen.insert(window);
+        if (box.refused) continue;
+        box.waiting = parcel;
+        Queue(window, box);
+    }
+    // A window the walk no longer finds, with nothing under way, is forgotten.
+    for (auto it = boxes_.begin(); it != boxes_.end();) {
+        auto here = it++;
+        if (!seen.count(here->first) && !here->second.sending && (!here->second.waiting || here->second.refused)) Forget(here);
+    }
+}
+
+void Courier::Done(const Job& job, Sent sent, Clock::time_point now) {
+    auto it = boxes_.find(job.window);
+    Box& box = it->second;
+    Line& line = lines_[box.receiver];
+    box.sending = false;
+    line.busy = false;
+    switch (sent) {
+        case Sent::Delivered:
+            line.timeouts = 0;
+            if (box.waiting == job.parcel) box.waiting = nullptr;
+            else Queue(job.window, box);
+            break;
+        case Sent::TimedOut:
+            // The window keeps its place at the head of its line; the line
+            // waits before its next try.
+            ++line.timeouts;
+            line.due = now + Pause(line.timeouts);
+            box.queued = true;
+            line.queue.push_front(job.window);
+            break;
+        case Sent::Refused:
+            box.refused = true;
+            box.waiting = nullptr;
+            break;
+        case Sent::Gone:
+            Forget(it);
+            return;
+    }
+}
+
+Courier::Job Courier::Next(Clock::time_point now) {
+    Job job;
+    if (unwalked_ && !walking_) {
+        walking_ = true;
+        job.kind = Job::Walk;
+        job.parcel = std::move(unwalked_);
+        unwalked_ = nullptr;
+        return job;
+    }
+    // Lines take turns: of those ready, the one whose turn came longest ago
+    // (new lines in the order the walk found them).
+    auto pick = lines_.end();
+    for (auto it = lines_.begin(); it != lines_.end(); ++it) {
+        const Line& l = it->second;
+        if (!l.busy && !l.queue.empty() && l.due <= now && (pick == lines_.end() || l.turn < pick->second.turn)) pick = it;
+    }
+    if (pick == lines_.end()) return job;
+    Line& line = pick->second;
+    line.turn = ++turns_;
+    job.kind = Job::Send;
+    job.window = line.queue.front();
+    line.queue.pop_front();
+    Box& box = boxes_.at(job.window);
+    box.queued = false;
+    box.sending = true;
+    line.busy = true;
+    job.parcel = box.waiting;
+    job.bound = SendBound(line.timeouts);
+    return job;
+}
+
+// Does `job` without the lock, then takes its outcome in with it.
+void Courier::Run(const Job& job, std::unique_lock<std::mutex>& hold) {
+    hold.unlock();
+    if (job.kind == Job::Walk) {
+        std::vector<std::pair<Handle, std::uint64_t>> walked;
+        try {
+            walked = Walk();
+        } catch (...) {  // out of memory: this record is lost, the next walks again
+            hold.lock();
+            walking_ = false;
+            return;
+        }
+        hold.lock();
+        Walked(job.parcel, walked);
+    } else {
+        const Sent sent = Send(job.window, job.parcel->Record(), job.bound);
+        hold.lock();
+        Done(job, sent, Now());
+    }
+    changed_.notify_all();
+}
+
+bool Courier::Step() {
+    std::unique_lock<std::mutex> hold(lock_);
+    const Job job = Next(Now());
+    if (job.kind == Job::None) return false;
+    Run(job, hold);
+    return true;
+}
+
+bool Courier::Pending() const {
+    if (unwalked_ || walking_) return true;
+    return std::any_of(lines_.begin(), lines_.end(), [](const auto& e) { return e.second.busy || !e.second.queue.empty(); });
 }
 
 bool Courier::Settled() const {
-    return std::all_of(boxes_.begin(), boxes_.end(), [](const auto& entry) {
-        const Mailbox& box = entry.second;
-        return box.timeouts > 0 || (!box.waiting && !box.sending);
+    if (unwalked_ || walking_) return false;
+    return std::all_of(lines_.begin(), lines_.end(), [](const auto& e) {
+        const Line& l = e.second;
+        return l.timeouts > 0 || (!l.busy && l.queue.empty());
     });
 }
 
-bool Courier::Finish(std::chrono::milliseconds bound) {
+Courier::Clock::time_point Courier::NextDue() const {
+    auto due = Clock::time_point::max();
+    for (const auto& [key, l] : lines_)
+        if (!l.busy && !l.queue.empty()) due = std::min(due, l.due);
+    return due;
+}
+
+// Whether jobs that are due outnumber the workers free to take them.
+bool Courier::MoreWorkThanHands() const {
+    const auto now = Now();
+    int due = unwalked_ && !walking_ ? 1 : 0;
+    for (const auto& [key, l] : lines_)
+        if (!l.busy && !l.queue.empty() && l.due <= now && ++due > idle_) return true;
+    return due > idle_;
+}
+
+void Courier::StartAnother(std::unique_lock<std::mutex>& hold) {
+    if (workers_ >= kMostWorkers || !MoreWorkThanHands()) return;
+    ++workers_;
+    hold.unlock();
+    const bool started = StartWorker();
+    hold.lock();
+    if (!started) --workers_;
+}
+
+void Courier::Work() {
+    std::unique_lock<std::mutex> hold(lock_);
+    auto idleSince = Now();
+    for (;;) {
+        const Job job = Next(Now());
+        if (job.kind != Job::None) {
+            // More due than free hands: one more worker, started here, off the window's thread.
+            StartAnother(hold);
+            Run(job, hold);
+            idleSince = Now();
+            continue;
+        }
+        // Nothing due: wait for a record or a line's next try. Once it has
+        // lingered a worker ends, unless it is the last and a line still waits.
+        const bool lingered = Now() >= idleSince + Linger();
+        if (lingered && (!Pending() || workers_ > 1)) break;
+        auto wake = NextDue();
+        if (!lingered) wake = std::min(wake, idleSince + Linger());
+        ++idle_;
+        if (wake == Clock::time_point::max()) changed_.wait(hold);
+        else changed_.wait_until(hold, wake);
+        --idle_;
+    }
+    --workers_;
+    changed_.notify_all();
+}
+
+bool Courier::Finish(Ms bound) {
     std::unique_lock<std::mutex> hold(lock_);
     return changed_.wait_for(hold, bound, [this] { return Settled(); });
 }
 
 std::size_t Courier::Workers() const {
     std::lock_guard<std::mutex> hold(lock_);
-    return boxes_.size();
+    return static_cast<std::size_t>(workers_);
 }
 
 }  // namespace velkora

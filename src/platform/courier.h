@@ -1,36 +1,54 @@
 // Delivery of status records off the window's thread.
 //
-// Every receiver window has a mailbox that holds at most one waiting record,
-// and at most one worker that serves it. Posting leaves the record in the
-// mailbox and returns at once; the worker sends what waits, then what waits
-// next. A record posted while an older one still waits takes its place: the
-// newest always wins, so no record reaches a window after a newer one, and the
-// last record a window that answers gets is the last one posted to it. A slow
-// or hung window holds up its own worker only.
+// Publish hands the newest record over and returns at once. A worker walks
+// the messenger windows (top-level ones in the order the walk yields them,
+// then message-only ones the first walk did not reach), then serves them:
 //
-// A record whose send timed out is not sent again (the window may still
-// handle it once it answers); only a newer one follows. A worker ends when
-// its window is gone, when its sends have timed out kMostTimeoutsInARow times
-// in a row (the window hangs; the next post starts a fresh worker), or when
-// nothing has come for its linger time. So the workers never outnumber the receiver windows, and
-// nothing is kept for a window that has gone.
+// - Every messenger window keeps the newest record published for it until
+//   it has taken it, a newer one takes its place, or the window is gone. No
+//   record ever follows a newer one to the same window; the same record may
+//   reach a window twice (after a send that timed out although the window
+//   went on to handle it), which is harmless.
+// - Windows are served in lines, one line per receiving thread: the windows
+//   of one thread answer one at a time anyway and share its fate (when it
+//   hangs, they all do). A line's windows take their turns one send at a
+//   time; lines are served side by side by up to kMostWorkers workers.
+// - A send that timed out is tried again after a pause that grows (1 s, 2 s,
+//   4 s, then every 5 s), with a longer bound each time (2 s, 4 s, then
+//   8 s), so that a messenger slower than the first bound is still heard
+//   answering. Meanwhile its line waits and holds no worker.
+// - A send the system refuses (a messenger the system shields from Velkora)
+//   is not tried again while that window lasts.
+// - A worker ends after lingering with nothing to do; the last one stays
+//   while a line waits for its next try.
+// So the workers never outnumber kMostWorkers, whatever the number of
+// messenger windows, and a slow or hung receiving thread holds up no other
+// line unless kMostWorkers of them are being waited on at once.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace velkora {
 
+enum class WindowScope { TopLevel, MessageOnly };
+
 class Courier {
 public:
-    enum class Sent { Delivered, TimedOut, Gone };
-    static constexpr int kMostTimeoutsInARow = 3;
+    enum class Sent { Delivered, TimedOut, Refused, Gone };
+    using Clock = std::chrono::steady_clock;
+    using Ms = std::chrono::milliseconds;
+
+    static constexpr int kMostWorkers = 8;
+    static constexpr int kMostWindows = 4096;  // per scope: a walk that goes round in circles ends
 
     // One record, shared by every window it is posted to: the payload and the
     // WM_COPYDATA identifier it travels under.
@@ -47,36 +65,85 @@ public:
     Courier& operator=(const Courier&) = delete;
     virtual ~Courier() = default;
 
-    void Post(Handle window, std::shared_ptr<const Parcel> parcel);
-    // Waits until every record posted has been handed over, or its window
-    // has timed out or gone, for at most `bound`; true when nothing is left
-    // under way.
-    bool Finish(std::chrono::milliseconds bound);
+    // Any thread: `parcel` is now the newest record for every messenger
+    // window. Starts a worker only when none is free (one at most).
+    void Publish(std::shared_ptr<const Parcel> parcel);
+    // Waits until every record published has been taken by its window, or
+    // the window has gone, refused or is being waited for after a timeout,
+    // for at most `bound`; true when nothing is left under way.
+    bool Finish(Ms bound);
     std::size_t Workers() const;
 
-protected:
-    // The worker's body: serves `window` until one of the ends above.
-    void Serve(Handle window);
+    // How long a send may take, and the pause before the next try, after
+    // `timeouts` timeouts in a row.
+    static Ms SendBound(int timeouts);
+    static Ms Pause(int timeouts);
 
-    // Starts a thread of its own that calls Serve(window); false when the
-    // system gives none (the record is then dropped, the next post tries again).
-    virtual bool StartWorker(Handle window) = 0;
-    // Sends one record and waits, within a bound, for the window to handle it.
-    virtual Sent Send(Handle window, const StatusRecord& record) = 0;
-    // How long an idle worker waits for the next record before it ends.
-    virtual std::chrono::milliseconds Linger() const { return std::chrono::seconds(5); }
+protected:
+    // The system's side. NextWindow yields the next messenger window after
+    // `after` (0 starts the walk), 0 when none is left; ReceiverOf names the
+    // thread that handles a window's messages (0 when it is gone).
+    virtual Handle NextWindow(WindowScope scope, Handle after) = 0;
+    virtual std::uint64_t ReceiverOf(Handle window) = 0;
+    virtual Sent Send(Handle window, const StatusRecord& record, Ms bound) = 0;
+    // Starts a thread of its own that calls Work(); false when the system
+    // gives none.
+    virtual bool StartWorker() = 0;
+    virtual Clock::time_point Now() const { return Clock::now(); }
+    virtual Ms Linger() const { return std::chrono::seconds(5); }
+
+    // A worker's body: does what is due until it has lingered with nothing to do.
+    void Work();
+    // Does one job that is due now on the caller's thread; false when none
+    // is (tests run delivery step by step with it).
+    bool Step();
 
 private:
-    struct Mailbox {
-        std::shared_ptr<const Parcel> waiting;
-        bool sending = false;
-        int timeouts = 0;  // in a row
+    struct Job {
+        enum Kind { None, Walk, Send } kind = None;
+        Handle window = 0;
+        std::shared_ptr<const Parcel> parcel;
+        Ms bound{};
     };
-    bool Settled() const;  // with the lock held
+    struct Box {  // one messenger window
+        std::uint64_t receiver = 0;
+        std::shared_ptr<const Parcel> waiting;  // the newest record it has not taken
+        bool queued = false;                    // in its line's queue
+        bool sending = false;
+        bool refused = false;
+    };
+    struct Line {  // one receiving thread's windows
+        std::deque<Handle> queue;   // windows with a record waiting, in turn
+        std::size_t windows = 0;    // boxes on this line
+        bool busy = false;          // a worker sends to one of them
+        int timeouts = 0;           // in a row
+        Clock::time_point due{};    // the next try, not before
+        std::uint64_t turn = 0;     // when it was last served (or found)
+    };
+
+    Job Next(Clock::time_point now);  // with the lock held
+    void Walked(const std::shared_ptr<const Parcel>& parcel, const std::vector<std::pair<Handle, std::uint64_t>>& windows);
+    void Done(const Job& job, Sent sent, Clock::time_point now);
+    std::vector<std::pair<Handle, std::uint64_t>> Walk();  // without the lock
+    void Queue(Handle window, Box& box);
+    void Forget(std::map<Handle, Box>::iterator box);
+    bool Pending() const;  // anything at all left to deliver
+    bool Settled() const;  // nothing worth waiting for at the end
+    Clock::time_point NextDue() const;
+    bool MoreWorkThanHands() const;
+    void StartAnother(std::unique_lock<std::mutex>& hold);
+    void Run(const Job& job, std::unique_lock<std::mutex>& hold);
 
     mutable std::mutex lock_;
     std::condition_variable changed_;
-    std::map<Handle, Mailbox> boxes_;  // a window is here while a worker serves it
+    std::shared_ptr<const Parcel> unwalked_;  // published, not yet walked
+    bool walking_ = false;
+    std::map<Handle, Box> boxes_;
+    std::map<std::uint64_t, Line> lines_;
+    std::uint64_t turns_ = 0;
+    int workers_ = 0, idle_ = 0;
+    // The walker's own: each window's receiving thread, asked once.
+    std::map<Handle, std::uint64_t> receivers_;
 };
 
 }  // namespace velkora

@@ -39,19 +39,14 @@ struct MemoryFigures {
 // What an automation method returns, as far as Velkora reads it.
 using AutomationValue = std::variant<std::monostate, std::int64_t, double, bool, Text>;
 
-enum class WindowScope { TopLevel, MessageOnly };
-
 class Courier;
 
 class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Messenger delivery. FindMessengerWindow yields the next window of class
-    // "MsnMsgrUIManager" after `after` (0 starts the walk) and 0 when none is
-    // left. Delivery() carries records to those windows off the window's
-    // thread (courier.h).
-    virtual Handle FindMessengerWindow(WindowScope scope, Handle after) = 0;
+    // Messenger delivery: carries records to every window of class
+    // "MsnMsgrUIManager" off the window's thread (courier.h).
     virtual Courier& Delivery() = 0;
 
     // System information.

@@ -85,47 +85,67 @@ void RaiseSystemError(const Text& what) {
     throw RuntimeError(errors::kCannotPerform, code ? what + u": " + SystemMessage(HRESULT_FROM_WIN32(code)) : what);
 }
 
-Handle Win32Platform::FindMessengerWindow(WindowScope scope, Handle after) {
+Handle Win32Courier::NextWindow(WindowScope scope, Handle after) {
     HWND parent = scope == WindowScope::MessageOnly ? HWND_MESSAGE : nullptr;
     return FromHwnd(FindWindowExA(parent, ToHwnd(after), kMessengerWindowClass, nullptr));
 }
 
-namespace {
+std::uint64_t Win32Courier::ReceiverOf(Handle window) { return GetWindowThreadProcessId(ToHwnd(window), nullptr); }
 
-struct WorkerJob {
-    std::shared_ptr<Win32Courier> courier;
-    Handle window;
-};
-
-}  // namespace
-
-bool Win32Courier::StartWorker(Handle window) {
-    auto* job = new (std::nothrow) WorkerJob{shared_from_this(), window};
-    if (!job) return false;
-    // A worker needs little stack: it sends and waits.
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, RunWorker, job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+bool Win32Courier::StartWorker() {
+    auto* courier = new (std::nothrow) std::shared_ptr<Win32Courier>(shared_from_this());
+    if (!courier) return false;
+    // A worker needs little stack: it walks, sends and waits.
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, RunWorker, courier, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) {
-        delete job;
+        delete courier;
         return false;
     }
     CloseHandle(thread);
     return true;
 }
 
-DWORD WINAPI Win32Courier::RunWorker(void* job) {
-    std::unique_ptr<WorkerJob> own(static_cast<WorkerJob*>(job));
-    own->courier->Serve(own->window);
+DWORD WINAPI Win32Courier::RunWorker(void* courier) {
+    std::unique_ptr<std::shared_ptr<Win32Courier>> own(static_cast<std::shared_ptr<Win32Courier>*>(courier));
+    (*own)->Work();
     return 0;
 }
 
-Courier::Sent Win32Courier::Send(Handle window, const StatusRecord& record) {
+Courier::Sent Win32Courier::Send(Handle window, const StatusRecord& record, Ms bound) {
     COPYDATASTRUCT cds{record.dwData, record.cbData, const_cast<char16_t*>(record.lpData)};
     DWORD_PTR result = 0;
     // SMTO_ABORTIFHUNG: a window already known to hang costs no wait at all.
     if (SendMessageTimeoutA(ToHwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                            SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+                            SMTO_BLOCK | SMTO_ABORTIFHUNG, static_cast<UINT>(bound.count()), &result))
         return Sent::Delivered;
-    return IsWindow(ToHwnd(window)) ? Sent::TimedOut : Sent::Gone;
+    // A window of a process the system shields from this one (user interface
+    // privilege isolation) is refused at once with access denied, and will be
+    // while it lasts.
+    const DWORD error = GetLastError();
+    if (!IsWindow(ToHwnd(window))) return Sent::Gone;
+    return error == ERROR_ACCESS_DENIED ? Sent::Refused : Sent::TimedOut;
+}
+
+void Win32Platform::LetAnotherCopyRun() {
+    if (!oneCopy_) return;
+    ReleaseMutex(oneCopy_);
+    CloseHandle(oneCopy_);
+    oneCopy_ = nullptr;
+}
+
+void Win32Platform::FinishDeliveries() {
+    LetAnotherCopyRun();
+    // Messages still reach this thread (COM's calls from a screen reader that
+    // held an object, broadcasts): they are answered while it waits.
+    const ULONGLONG end = GetTickCount64() + kFinishMs;
+    while (!courier_->Finish(std::chrono::milliseconds(20)) && GetTickCount64() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;  // ending already
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 }
 
 std::uint64_t Win32Platform::TickCount() { return GetTickCount64(); }
@@ -257,8 +277,10 @@ Text Win32Platform::WindowsFolder() {
 }
 
 void Win32Platform::EndProgram(int exitCode) {
-    // The window goes first and takes its notification-area icon with it.
+    // The window goes first and takes its notification-area icon with it;
+    // records under way follow it for a moment.
     if (owner_ && IsWindow(owner_)) DestroyWindow(owner_);
+    FinishDeliveries();
     ExitProcess(static_cast<UINT>(exitCode));
 }
 

@@ -10,27 +10,32 @@
 
 namespace velkora {
 
-// Delivery on threads of the system's own: one per receiver window being
-// served, each sending with SendMessageTimeout. A worker's thread holds the
-// courier, so that it outlives the platform object while the process lasts.
+// Delivery on threads of the system's own (at most Courier::kMostWorkers),
+// each sending with SendMessageTimeout. A worker's thread holds the courier,
+// so that it outlives the platform object while the process lasts.
 class Win32Courier final : public Courier, public std::enable_shared_from_this<Win32Courier> {
-public:
-    // How long one messenger window may take to handle a status record.
-    static constexpr UINT kSendTimeoutMs = 2000;
-
 private:
-    bool StartWorker(Handle window) override;
-    Sent Send(Handle window, const StatusRecord& record) override;
-    static DWORD WINAPI RunWorker(void* job);
+    Handle NextWindow(WindowScope scope, Handle after) override;
+    std::uint64_t ReceiverOf(Handle window) override;
+    Sent Send(Handle window, const StatusRecord& record, Ms bound) override;
+    bool StartWorker() override;
+    static DWORD WINAPI RunWorker(void* courier);
 };
 
 class Win32Platform final : public Platform {
 public:
-    static constexpr UINT kSendTimeoutMs = Win32Courier::kSendTimeoutMs;
+    // How long records still under way are handed over once the window is gone.
+    static constexpr DWORD kFinishMs = 2000;
 
     void SetOwner(HWND owner) { owner_ = owner; }
+    // The mark that this is the copy that runs (a mutex this thread owns);
+    // let go when the window goes, so that a later start runs as the copy.
+    void HoldOneCopy(HANDLE mark) { oneCopy_ = mark; }
+    void LetAnotherCopyRun();
+    // Hands over what is under way, for at most kFinishMs, while the thread
+    // goes on answering what reaches it; called once the window is gone.
+    void FinishDeliveries();
 
-    Handle FindMessengerWindow(WindowScope scope, Handle after) override;
     Courier& Delivery() override { return *courier_; }
     std::uint64_t TickCount() override;
     MemoryFigures MemoryStatus() override;
@@ -50,6 +55,7 @@ public:
 
 private:
     HWND owner_ = nullptr;
+    HANDLE oneCopy_ = nullptr;
     std::shared_ptr<Win32Courier> courier_ = std::make_shared<Win32Courier>();
 };
 

@@ -9,14 +9,14 @@
 
 namespace velkora {
 
-// Builds the payload once, then hands the same record to delivery for every
-// window of class "MsnMsgrUIManager": first the top-level windows in the
-// order the walk yields them, then message-only windows of the class that the
-// top-level walk did not reach. Every handle the walk yields is served, those
-// with the top bit set too: a handle is no signed number. Returns at once:
-// the walk runs on the caller's thread, the sends do not, so a slow or hung
-// messenger never holds up the window (courier.h). Keeps no state, reports
-// nothing. The walk is taken whole before anything is handed over.
+// Builds the payload once and hands it to delivery, which gives the same
+// record to every window of class "MsnMsgrUIManager": first the top-level
+// windows in the order the walk yields them, then message-only windows of the
+// class that the top-level walk did not reach; every handle the walk yields,
+// those with the top bit set too (a handle is no signed number). Returns at
+// once: the walk and the sends run off the caller's thread, so no messenger,
+// however many, slow or hung, holds up the window (courier.h). Keeps no
+// state, reports nothing.
 // Parameter order is the routine's own: Field0, Field2, Field1.
 void PublishStatus(Platform& platform, const Text& Field0, const Text& Field2, const Text& Field1,
                    const Text& Category, const Text& Field3, const Text& Format, std::int16_t Show);

@@ -19,42 +19,56 @@ void __verbose_terminate_handler() { abort(); }
 
 namespace {
 
-// One running copy per user session. A second start finds the running
-// copy's window (waiting a moment, in case it is still being made) and posts
-// it the request to come forward: a copy that is busy (delivering to a hung
-// messenger, say) acts on it as soon as it answers. A copy that is ending is
-// waited for instead. True only when the request was handed over; otherwise
-// this start runs as the copy.
-bool HandOverToRunningCopy() {
-    HWND running = nullptr;
+// One running copy per user session, marked by a mutex its thread owns until
+// its window goes. A second start posts the running copy's window the
+// request to come forward and waits for one of two ends: the copy says it
+// came forward (an event named after this start), or the copy lets go of the
+// mark (its window went, the request with it) and this start runs as the
+// copy instead. A copy that is busy (its thread stopped for a moment) gets
+// the request all the same: it waits in the queue, and this start ends after
+// kWaitMs. True when this start should end.
+bool HandOverToRunningCopy(HANDLE mark) {
+    constexpr ULONGLONG kWaitMs = 5000;
+    const DWORD self = GetCurrentProcessId();
+    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, velkora::MainWindow::TakenOverEventName(self).c_str());
+    if (!taken) return false;
     const auto* className = reinterpret_cast<const wchar_t*>(velkora::kMainWindowClass);
-    for (int attempt = 0; attempt < 100 && !(running = FindWindowW(className, nullptr)); ++attempt) Sleep(50);
-    if (!running) return false;
-    DWORD process = 0;
-    GetWindowThreadProcessId(running, &process);
-    if (GetPropW(running, velkora::MainWindow::kClosingProperty)) {
-        if (HANDLE ending = OpenProcess(SYNCHRONIZE, FALSE, process)) {
-            WaitForSingleObject(ending, 5000);
-            CloseHandle(ending);
+    const UINT request = RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage);
+    bool posted = false, handedOver = false, marked = false;
+    for (const ULONGLONG end = GetTickCount64() + kWaitMs; GetTickCount64() < end;) {
+        // The window may still be being made: looked for until found.
+        if (!posted) {
+            if (HWND running = FindWindowW(className, nullptr)) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(running, &process);
+                AllowSetForegroundWindow(process);  // this start came from the user: the running copy may take the front
+                posted = PostMessageW(running, request, self, 0) != FALSE;
+            }
         }
-        return false;
+        HANDLE ends[] = {mark, taken};
+        const DWORD which = WaitForMultipleObjects(2, ends, FALSE, 50);
+        handedOver = which == WAIT_OBJECT_0 + 1;
+        marked = which == WAIT_OBJECT_0 || which == WAIT_ABANDONED_0;
+        if (handedOver || marked) break;
     }
-    AllowSetForegroundWindow(process);  // this start came from the user: the running copy may take the front
-    return PostMessageW(running, RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage), 0, 0) != FALSE;
+    CloseHandle(taken);
+    // Waited out: a copy that never showed a window is not handed anything.
+    return handedOver || (posted && !marked);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    // Held for the whole run; the system releases it when the process ends.
-    HANDLE oneCopy = CreateMutexW(nullptr, FALSE, L"Local\\Velkora.OneCopy");
-    if (oneCopy && GetLastError() == ERROR_ALREADY_EXISTS && HandOverToRunningCopy()) return 0;
+    // Owned by this thread while this copy's window lasts.
+    HANDLE oneCopy = CreateMutexW(nullptr, TRUE, L"Local\\Velkora.OneCopy");
+    if (oneCopy && GetLastError() == ERROR_ALREADY_EXISTS && HandOverToRunningCopy(oneCopy)) return 0;
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
     velkora::Win32Platform platform;
+    platform.HoldOneCopy(oneCopy);
     velkora::ErrorBarrier::Install(platform);
     velkora::MainWindow window(platform);
     try {
@@ -80,6 +94,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    platform.FinishDeliveries();
     CoUninitialize();
     return exitCode;
 }

@@ -4,9 +4,6 @@
 #include <oleacc.h>
 #include <windowsx.h>
 
-#include <chrono>
-
-#include "platform/courier.h"
 #include "resource_ids.h"
 #include "window/win32_accessible.h"
 
@@ -74,7 +71,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Until its controls are made, the window is the system's.
     if (!controls_ && message != WM_CREATE && message != WM_DESTROY) return Default(message, wParam, lParam);
     // Registered messages have no fixed number to switch on.
-    if (message != 0 && (message == taskbarCreated_ || message == startedAgain_)) return OnRegistered(message);
+    if (message != 0 && (message == taskbarCreated_ || message == startedAgain_)) return OnRegistered(message, wParam);
     switch (message) {
         case WM_CREATE: return OnCreate();
         case WM_DESTROY: return OnDestroy();
@@ -118,13 +115,9 @@ LRESULT MainWindow::OnCreate() {
 }
 
 LRESULT MainWindow::OnDestroy() {
-    // A second start from now on waits for this copy to end instead of handing over to it.
-    SetPropW(hwnd_, kClosingProperty, reinterpret_cast<HANDLE>(1));
+    // From now on the window takes no hand-over: a second start runs as the copy.
+    platform_.LetAnotherCopyRun();
     if (form_ && form_->Form.Unload) form_->Form.Unload();
-    // Every road out passes here: records already published still reach the
-    // messengers that answer, for about as long as one send may take.
-    platform_.Delivery().Finish(std::chrono::milliseconds(Win32Platform::kSendTimeoutMs));
-    RemovePropW(hwnd_, kClosingProperty);
     PostQuitMessage(0);
     return 0;
 }
@@ -212,13 +205,18 @@ LRESULT MainWindow::OnAccessibleAction(WPARAM index) {
     return 0;
 }
 
-LRESULT MainWindow::OnRegistered(UINT message) {
+LRESULT MainWindow::OnRegistered(UINT message, WPARAM wParam) {
     if (!form_) return 0;
     FormWindow& form = form_->Form;
     if (message == taskbarCreated_ && form.TaskbarCreated) form.TaskbarCreated();
     if (message == startedAgain_) {
         if (form.StartedAgain) form.StartedAgain();
         SetForegroundWindow(hwnd_);
+        // Tells the start that asked (its process id in wParam) that it was taken.
+        if (HANDLE taken = OpenEventW(EVENT_MODIFY_STATE, FALSE, TakenOverEventName(static_cast<DWORD>(wParam)).c_str())) {
+            SetEvent(taken);
+            CloseHandle(taken);
+        }
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/win32_platform.h"
@@ -29,10 +30,13 @@ public:
     // the window. Raises an error when the system refuses any of it.
     void Create(HINSTANCE instance, int showCommand);
 
-    // What another start of the program sends the running one, and the mark
-    // of a window whose copy is ending (it may still deliver for a moment).
+    // What another start of the program posts the running one, with its
+    // process id in wParam; the running copy sets that start's event once it
+    // has come forward.
     static constexpr wchar_t kStartedAgainMessage[] = L"Velkora.StartedAgain";
-    static constexpr wchar_t kClosingProperty[] = L"Velkora.Closing";
+    static std::wstring TakenOverEventName(DWORD process) {
+        return L"Local\\Velkora.TakenOver." + std::to_wstring(process);
+    }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,7 +65,7 @@ private:
     LRESULT OnActivate(int state);
     LRESULT OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
-    LRESULT OnRegistered(UINT message);
+    LRESULT OnRegistered(UINT message, WPARAM wParam);
     LRESULT OnGetMinMaxInfo(MINMAXINFO& info);
     LRESULT OnSize(UINT kind);
     LRESULT OnRestoreSize();

@@ -34,55 +34,77 @@ struct Delivered {
 
 class FakePlatform : public Platform, public Courier {
 public:
-    // Messenger windows, in the order the walk yields them.
+    // Messenger windows, in the order the walk yields them, each on a
+    // receiving thread of its own unless `receivers` names one.
     std::vector<Handle> topLevel;
     std::vector<Handle> messageOnly;
-    std::vector<Delivered> deliveries;
+    std::map<Handle, std::uint64_t> receivers;
+    std::vector<Delivered> deliveries;  // what the windows took
 
-    Handle FindMessengerWindow(WindowScope scope, Handle after) override {
+    // Delivery in memory, on the caller's thread and on the fake clock: what
+    // is due runs at once, inside the publish, unless deferDelivery is set;
+    // then it waits for Deliver() or Advance(). A window answers its sends in
+    // turn as `answers` says: 'D' takes the record, 'T' times out, 'R'
+    // refuses, 'G' is gone (and leaves the walk); then it takes them all.
+    // whileSending runs inside each send, as what other threads do meanwhile.
+    struct Attempt {
+        Handle window;
+        Text field1;
+        Sent sent;
+        Ms bound;
+    };
+    bool deferDelivery = false;
+    std::map<Handle, std::string> answers;
+    std::function<void(Handle)> whileSending;
+    std::vector<Attempt> attempts;
+
+    Courier& Delivery() override { return *this; }
+    void Deliver() {
+        while (Step()) {}
+    }
+    void Advance(Ms by) {
+        now_ += by;
+        Deliver();
+    }
+
+protected:
+    Handle NextWindow(WindowScope scope, Handle after) override {
         const auto& list = scope == WindowScope::TopLevel ? topLevel : messageOnly;
         if (after == 0) return list.empty() ? 0 : list.front();
         auto it = std::find(list.begin(), list.end(), after);
         return it == list.end() || ++it == list.end() ? 0 : *it;
     }
-    // Delivery in memory. Each post is served at once on the caller's thread,
-    // unless deferWorkers is set: then a started worker waits in
-    // startedWorkers until RunWorkers(). whileSending runs inside each send,
-    // as what other threads do meanwhile. Windows in hungWindows time out;
-    // those in closeOnReceive close as soon as they are served.
-    bool deferWorkers = false;
-    std::vector<Handle> startedWorkers;
-    std::function<void(Handle)> whileSending;
-    std::set<Handle> hungWindows;
-    std::set<Handle> closeOnReceive;
-    std::vector<Handle> attempts;
-
-    Courier& Delivery() override { return *this; }
-    void RunWorkers() {
-        while (!startedWorkers.empty()) RunWorker(startedWorkers.front());
+    std::uint64_t ReceiverOf(Handle window) override {
+        auto it = receivers.find(window);
+        return it == receivers.end() ? window : it->second;
     }
-    void RunWorker(Handle window) {
-        startedWorkers.erase(std::find(startedWorkers.begin(), startedWorkers.end(), window));
-        Serve(window);
-    }
-    bool StartWorker(Handle window) override {
-        if (deferWorkers) startedWorkers.push_back(window);
-        else Serve(window);
-        return true;
-    }
-    Sent Send(Handle window, const StatusRecord& r) override {
-        attempts.push_back(window);
+    Sent Send(Handle window, const StatusRecord& r, Ms bound) override {
         if (auto hook = whileSending) hook(window);  // a copy: the hook may replace itself
-        if (hungWindows.count(window)) return Sent::TimedOut;
+        std::string& script = answers[window];
+        const char answer = script.empty() ? 'D' : script.front();
+        if (!script.empty()) script.erase(0, 1);
         const auto* p = reinterpret_cast<const std::uint8_t*>(r.lpData);
-        deliveries.push_back({window, r.dwData, std::vector<std::uint8_t>(p, p + r.cbData)});
-        if (closeOnReceive.count(window)) {
+        Delivered d{window, r.dwData, std::vector<std::uint8_t>(p, p + r.cbData)};
+        const Sent sent = answer == 'T' ? Sent::TimedOut : answer == 'R' ? Sent::Refused : answer == 'G' ? Sent::Gone : Sent::Delivered;
+        const auto decoded = DecodeStatusRecord(d.dwData, d.bytes.data(), d.bytes.size());
+        attempts.push_back({window, decoded.status ? decoded.status->field1 : Text(), sent, bound});
+        if (sent == Sent::Delivered) deliveries.push_back(std::move(d));
+        if (sent == Sent::Gone) {
             for (auto* list : {&topLevel, &messageOnly}) list->erase(std::remove(list->begin(), list->end(), window), list->end());
         }
-        return Sent::Delivered;
+        return sent;
     }
-    std::chrono::milliseconds Linger() const override { return std::chrono::milliseconds(0); }
+    // No thread: what is due runs here, unless the test runs it itself.
+    bool StartWorker() override {
+        if (!deferDelivery) Deliver();
+        return false;
+    }
+    Clock::time_point Now() const override { return now_; }
 
+private:
+    Clock::time_point now_{};
+
+public:
     std::uint64_t tick = 0;
     MemoryFigures memory{45, 536330240, 268435456};
     std::optional<RuntimeError> memoryError;
