@@ -110,7 +110,7 @@ if [ "$wine_ready" = 1 ] && [ -n "${built[win32]:-}" ]; then
     quiet() { grep --line-buffered -v "^status-monitor\|^window=" || true; }
     runs=()
     for seed in 1 2; do runs+=("--seconds 30 --seed $seed --log $(winepath -w "$root/build/explore/seed-$seed.txt")"); done
-    for list in tests/explore/regressions/*.txt; do runs+=("--replay $(winepath -w "$root/$list")"); done
+    for list in tests/explore/regressions/*.txt; do runs+=("--replay $list"); done
     for args in "${runs[@]}"; do
         out=$(wine build/win32/tests/explorer.exe $args 2>/dev/null | quiet)
         status=$?

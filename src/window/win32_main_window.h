@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32_platform.h"
+#include "platform/win32_text.h"
 #include "window/form1.h"
 #include "window/win32_accessible.h"
 #include "window/win32_controls.h"
@@ -35,7 +36,7 @@ public:
     // has come forward.
     static constexpr wchar_t kStartedAgainMessage[] = L"Velkora.StartedAgain";
     static std::wstring TakenOverEventName(DWORD process) {
-        return L"Local\\Velkora.TakenOver." + std::to_wstring(process);
+        return L"Local\\Velkora.TakenOver." + Wide(WholeNumberText(process));
     }
 
 protected:

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "harness.h"
+#include "platform/platform.h"
 #include "platform/win32_text.h"
 #include "sources/number_text.h"
 #include "window/form1_layout.h"
@@ -736,6 +737,92 @@ TEST_F(EndToEnd, ATurnOffJustBeforeCloseIsDelivered) {
     ASSERT_TRUE(app.Proc().Exited(5000));
     EXPECT_EQ(receiver.Records().back()["show"], "0");
     EXPECT_EQ(slow.Records().back()["show"], "0");
+}
+
+// Messengers that answer late: one slower than a send may wait (2.5 s over
+// each record), one hung for 9 s while the turn-off is pressed. Once each
+// answers again, its last record is the turn-off, byte for byte the one the
+// healthy messenger got last.
+std::string LastRaw(const Receiver& r) {
+    const auto records = r.Records();
+    return records.empty() ? std::string() : records.back()["raw"];
+}
+
+DWORD ReceiverThread(Receiver& r) {
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kMessengerWindowClass, nullptr)) != nullptr;) {
+        DWORD process = 0;
+        const DWORD thread = GetWindowThreadProcessId(w, &process);
+        if (process == r.Proc().Id()) return thread;
+    }
+    return 0;
+}
+
+TEST(EndToEndLate, LateMessengersEndOnTheTurnOff) {
+    for (const int turnOffMs : {6000, 6800}) {
+        Receiver healthy, late, hung;
+        ASSERT_TRUE(healthy.Start(L"--raw"));
+        ASSERT_TRUE(late.Start(L"--raw --stall 2500"));
+        ASSERT_TRUE(hung.Start(L"--raw"));
+        VelkoraApp app;
+        ASSERT_TRUE(app.Start());
+        app.Click("Check2");
+        const ULONGLONG activated = GetTickCount64();
+        app.Click("Command1");
+        ASSERT_TRUE(hung.WaitForCount(1, 3000));
+        // Hung from 3 s after the activation to 12 s.
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, ReceiverThread(hung));
+        ASSERT_NE(thread, nullptr);
+        Sleep(static_cast<DWORD>(activated + 3000 - std::min(GetTickCount64(), activated + 3000)));
+        SuspendThread(thread);
+        Sleep(static_cast<DWORD>(activated + turnOffMs - std::min(GetTickCount64(), activated + turnOffMs)));
+        app.Click("Command2");
+        Sleep(static_cast<DWORD>(activated + 12000 - std::min(GetTickCount64(), activated + 12000)));
+        ResumeThread(thread);
+        CloseHandle(thread);
+        ASSERT_TRUE(WaitUntil([&] { return healthy.Records().back()["show"] == "0"; }, 3000));
+        const std::string turnOff = LastRaw(healthy);
+        // The late one needs a try or two after its current record, the hung
+        // one its next try after it answers again (5 s apart at most).
+        EXPECT_TRUE(WaitUntil([&] { return LastRaw(late) == turnOff; }, 20000)) << turnOffMs;
+        EXPECT_TRUE(WaitUntil([&] { return LastRaw(hung) == turnOff; }, 20000)) << turnOffMs;
+    }
+}
+
+// "X" while a slow messenger is being served, then a second start 0, 150 or
+// 600 ms later: the first copy ends and exactly one copy runs, its window shown.
+// Velkora's windows are made managed ones for it: under Wine a managed window
+// takes about 2 s to go, as with a desktop's window manager, which is when a
+// second start may meet a copy that is ending (Wine has no such wait without).
+TEST(EndToEndStart, ASecondStartJustAfterCloseLeavesOneCopyRunning) {
+    const wchar_t* const kAppKey = L"Software\\Wine\\AppDefaults\\Velkora.exe";
+    struct Managed {
+        const wchar_t* key;
+        ~Managed() { RegDeleteTreeW(HKEY_CURRENT_USER, key); }
+    } managed{kAppKey};
+    RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kAppKey) + L"\\X11 Driver").c_str(), L"Managed", REG_SZ, L"Y", 4);
+    Receiver slow;
+    ASSERT_TRUE(slow.Start(L"--stall 1500"));
+    for (const int delayMs : {0, 150, 600}) {
+        VelkoraApp app;
+        ASSERT_TRUE(app.Start());
+        app.Click("Check2");
+        app.Click("Command1");
+        ASSERT_TRUE(slow.WaitForCount(1, 3000));
+        input::Click(app.ScreenPoint("Label71"));
+        Sleep(static_cast<DWORD>(delayMs));
+        Process second;
+        ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+        ASSERT_TRUE(app.Proc().Exited(5000)) << delayMs;
+        HWND shown = nullptr;
+        const auto* className = reinterpret_cast<const wchar_t*>(kMainWindowClass);
+        ASSERT_TRUE(WaitUntil([&] { return (shown = FindWindowW(className, nullptr)) && IsWindowVisible(shown); }, 10000)) << delayMs;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(shown, &owner);
+        EXPECT_EQ(owner, second.Id()) << delayMs;
+        EXPECT_FALSE(second.Exited(0)) << delayMs;
+        PostMessageW(shown, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(second.Exited(5000));
+    }
 }
 
 // A right or middle press on the labels over the banner starts no move: the
