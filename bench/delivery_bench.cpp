@@ -20,7 +20,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -51,22 +50,8 @@ long Threads(DWORD process) {
     return count;
 }
 
-// This process's private memory: the host's anonymous resident memory under
-// Wine (which reports none), else the system's private bytes.
-double OwnPrivateKb() {
-    if (bench::UnderWine()) {
-        HANDLE f = CreateFileW(L"Z:\\proc\\self\\status", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (f != INVALID_HANDLE_VALUE) {
-            char buffer[4096];
-            DWORD n = 0;
-            ReadFile(f, buffer, sizeof buffer - 1, &n, nullptr);
-            CloseHandle(f);
-            buffer[n] = 0;
-            if (const char* at = std::strstr(buffer, "RssAnon:")) return std::atof(at + 8);
-        }
-    }
-    return bench::Measure(GetCurrentProcess(), L"").privateKb;
-}
+// This process's private memory (under Wine, found by its program's name).
+double OwnPrivateKb() { return bench::Measure(GetCurrentProcess(), L"delivery_bench.exe").privateKb; }
 
 struct Spread {
     double median = 0, worst = 0;
@@ -126,13 +111,14 @@ void InProcess(int windows) {
         threads = std::max(threads, Threads(GetCurrentProcessId()) - threadsBefore);
         memory = std::max(memory, OwnPrivateKb() - memoryBefore);
     }
+    const long threadsEnd = Threads(GetCurrentProcessId()) - threadsBefore;
     const auto published = Clock::now();
     const std::string last = "kayıt 0 3";
     while (WindowsEndingOn(receivers, "field0", last) < windows && Clock::now() - published < std::chrono::seconds(60)) Sleep(200);
     const double settled = Ms(Clock::now() - published);
     const Spread s = Of(steady);
-    std::printf("%5d windows | %8.3f ms | %8.3f ms | %8.3f ms | %3ld | %8.0f KB | %4d of %d at %.1f s\n", windows, first, s.median,
-                s.worst, threads, memory, WindowsEndingOn(receivers, "field0", last), windows, settled / 1000);
+    std::printf("%5d windows | %8.3f ms | %8.3f ms | %8.3f ms | %ld, %ld | %.0f KB | %d of %d at %.1f s\n", windows, first,
+                s.median, s.worst, threads, threadsEnd, memory, WindowsEndingOn(receivers, "field0", last), windows, settled / 1000);
     while (platform.Delivery().Workers() > 0) Sleep(100);  // workers linger, then end
 }
 
@@ -163,14 +149,16 @@ void RealProgram(int windows) {
             memory = std::max(memory, bench::Measure(app.Proc().Handle(), tag).privateKb);
         }
     }
+    const long threadsEnd = Threads(pid);
+    const double memoryEnd = bench::Measure(app.Proc().Handle(), tag).privateKb;
     app.Click("Command2");
     const auto off = Clock::now();
     while (WindowsEndingOn(receivers, "show", "0") < windows && Clock::now() - off < std::chrono::seconds(60)) Sleep(500);
     const double settled = Ms(Clock::now() - off);
     const Spread a = Of(answers);
-    std::printf("%5d windows | %7.2f ms | %7.2f ms | %3ld -> %3ld | %6.0f -> %6.0f KB | %4d of %d at %.1f s\n", windows,
-                a.median, a.worst, threadsBefore, threads, memoryBefore, memory, WindowsEndingOn(receivers, "show", "0"),
-                windows, settled / 1000);
+    std::printf("%5d windows | %7.2f ms | %7.2f ms | %ld, %ld, %ld | %.0f, %.0f, %.0f KB | %d of %d at %.1f s\n", windows,
+                a.median, a.worst, threadsBefore, threads, threadsEnd, memoryBefore, memory, memoryEnd,
+                WindowsEndingOn(receivers, "show", "0"), windows, settled / 1000);
 }
 
 }  // namespace
@@ -181,10 +169,10 @@ int main(int argc, char** argv) {
     for (int n : {1, 10, 100, 2000})
         if (n <= largest) counts.push_back(n);
     std::printf("PublishStatus on this thread (the window's): first publish, then 30 publishes 200 ms apart\n");
-    std::printf("      windows |      first | steady med | steady max | +threads | +private memory | windows on the last record\n");
+    std::printf("      windows |      first | steady med | steady max | +threads: most, at 6 s | +private memory | windows on the last record\n");
     for (int n : counts) InProcess(n);
     std::printf("The real Velkora.exe, memory source for 15 s, then the turn-off\n");
-    std::printf("      windows | WM_NULL med | WM_NULL max | threads   | private memory     | windows on the turn-off\n");
+    std::printf("      windows | WM_NULL med | WM_NULL max | threads: before, most, at 15 s | private memory: the same | windows on the turn-off\n");
     for (int n : counts) RealProgram(n);
     return 0;
 }

@@ -16,15 +16,24 @@ void Courier::Publish(std::shared_ptr<const Parcel> parcel) {
     {
         std::lock_guard<std::mutex> hold(lock_);
         unwalked_ = std::move(parcel);
-        // Only when every worker is busy does the publisher start one: at most
-        // one thread, whatever the number of windows. Workers start the rest.
-        start = idle_ == 0 && workers_ < kMostWorkers;
+        // Only when no worker is free does the publisher start one: one
+        // thread at most, whatever the number of windows.
+        start = idle_.empty() && workers_ < kMostWorkers;
         if (start) ++workers_;
+        else WakeOne();
     }
-    changed_.notify_all();
     if (start && !StartWorker()) {
         std::lock_guard<std::mutex> hold(lock_);
         --workers_;  // the record waits for the next worker
+    }
+}
+
+void Courier::WakeOne() {
+    for (auto it = idle_.rbegin(); it != idle_.rend(); ++it) {
+        if ((*it)->woken) continue;
+        (*it)->woken = true;
+        (*it)->wake.notify_one();
+        return;
     }
 }
 
@@ -93,6 +102,7 @@ void Courier::Done(const Job& job, Sent sent, Clock::time_point now) {
     Line& line = lines_[box.receiver];
     box.sending = false;
     line.busy = false;
+    line.quick = sent == Sent::Delivered && now - job.started <= kQuickMs;
     switch (sent) {
         case Sent::Delivered:
             line.timeouts = 0;
@@ -145,6 +155,8 @@ Courier::Job Courier::Next(Clock::time_point now) {
     line.busy = true;
     job.parcel = box.waiting;
     job.bound = SendBound(line.timeouts);
+    job.quick = line.quick;
+    job.started = now;
     return job;
 }
 
@@ -167,7 +179,7 @@ void Courier::Run(const Job& job, std::unique_lock<std::mutex>& hold) {
         hold.lock();
         Done(job, sent, Now());
     }
-    changed_.notify_all();
+    settled_.notify_all();
 }
 
 bool Courier::Step() {
@@ -198,17 +210,20 @@ Courier::Clock::time_point Courier::NextDue() const {
     return due;
 }
 
-// Whether jobs that are due outnumber the workers free to take them.
-bool Courier::MoreWorkThanHands() const {
-    const auto now = Now();
-    int due = unwalked_ && !walking_ ? 1 : 0;
-    for (const auto& [key, l] : lines_)
-        if (!l.busy && !l.queue.empty() && l.due <= now && ++due > idle_) return true;
-    return due > idle_;
+// Whether anything besides the job just taken is due now.
+bool Courier::OtherWorkDue(Clock::time_point now) const {
+    if (unwalked_ && !walking_) return true;
+    return std::any_of(lines_.begin(), lines_.end(), [&](const auto& e) {
+        const Line& l = e.second;
+        return !l.busy && !l.queue.empty() && l.due <= now;
+    });
 }
 
-void Courier::StartAnother(std::unique_lock<std::mutex>& hold) {
-    if (workers_ >= kMostWorkers || !MoreWorkThanHands()) return;
+// Another worker goes on with the rest: one that is idle, or a new one,
+// started here, off the window's thread.
+void Courier::CallHelp(std::unique_lock<std::mutex>& hold) {
+    if (!idle_.empty()) return WakeOne();
+    if (workers_ >= kMostWorkers) return;
     ++workers_;
     hold.unlock();
     const bool started = StartWorker();
@@ -222,8 +237,8 @@ void Courier::Work() {
     for (;;) {
         const Job job = Next(Now());
         if (job.kind != Job::None) {
-            // More due than free hands: one more worker, started here, off the window's thread.
-            StartAnother(hold);
+            // A send that may take a while: the rest does not wait for it.
+            if (job.kind == Job::Send && !job.quick && OtherWorkDue(Now())) CallHelp(hold);
             Run(job, hold);
             idleSince = Now();
             continue;
@@ -234,18 +249,19 @@ void Courier::Work() {
         if (lingered && (!Pending() || workers_ > 1)) break;
         auto wake = NextDue();
         if (!lingered) wake = std::min(wake, idleSince + Linger());
-        ++idle_;
-        if (wake == Clock::time_point::max()) changed_.wait(hold);
-        else changed_.wait_until(hold, wake);
-        --idle_;
+        Idle me;
+        idle_.push_back(&me);
+        if (wake == Clock::time_point::max()) me.wake.wait(hold, [&] { return me.woken; });
+        else me.wake.wait_until(hold, wake, [&] { return me.woken; });
+        idle_.erase(std::find(idle_.begin(), idle_.end(), &me));
     }
     --workers_;
-    changed_.notify_all();
+    settled_.notify_all();
 }
 
 bool Courier::Finish(Ms bound) {
     std::unique_lock<std::mutex> hold(lock_);
-    return changed_.wait_for(hold, bound, [this] { return Settled(); });
+    return settled_.wait_for(hold, bound, [this] { return Settled(); });
 }
 
 std::size_t Courier::Workers() const {

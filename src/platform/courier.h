@@ -19,8 +19,10 @@
 //   answering. Meanwhile its line waits and holds no worker.
 // - A send the system refuses (a messenger the system shields from Velkora)
 //   is not tried again while that window lasts.
-// - A worker ends after lingering with nothing to do; the last one stays
-//   while a line waits for its next try.
+// - One worker serves lines that answer at once; before a worker sends to
+//   a line that has not (new, slow or hung), it starts another to go on
+//   with the rest. A worker ends after lingering with nothing to do; the
+//   last one stays while a line waits for its next try.
 // So the workers never outnumber kMostWorkers, whatever the number of
 // messenger windows, and a slow or hung receiving thread holds up no other
 // line unless kMostWorkers of them are being waited on at once.
@@ -48,6 +50,9 @@ public:
     using Ms = std::chrono::milliseconds;
 
     static constexpr int kMostWorkers = 8;
+    // A line whose last record was taken within this is not expected to hold
+    // its worker up: no other worker is started to go on meanwhile.
+    static constexpr Ms kQuickMs{100};
     static constexpr int kMostWindows = 4096;  // per scope: a walk that goes round in circles ends
 
     // One record, shared by every window it is posted to: the payload and the
@@ -104,6 +109,8 @@ private:
         Handle window = 0;
         std::shared_ptr<const Parcel> parcel;
         Ms bound{};
+        bool quick = false;  // its line answered its last record at once
+        Clock::time_point started{};
     };
     struct Box {  // one messenger window
         std::uint64_t receiver = 0;
@@ -119,6 +126,7 @@ private:
         int timeouts = 0;           // in a row
         Clock::time_point due{};    // the next try, not before
         std::uint64_t turn = 0;     // when it was last served (or found)
+        bool quick = false;         // its last record was taken within kQuickMs
     };
 
     Job Next(Clock::time_point now);  // with the lock held
@@ -130,18 +138,27 @@ private:
     bool Pending() const;  // anything at all left to deliver
     bool Settled() const;  // nothing worth waiting for at the end
     Clock::time_point NextDue() const;
-    bool MoreWorkThanHands() const;
-    void StartAnother(std::unique_lock<std::mutex>& hold);
+    bool OtherWorkDue(Clock::time_point now) const;
+    void CallHelp(std::unique_lock<std::mutex>& hold);
+    void WakeOne();
     void Run(const Job& job, std::unique_lock<std::mutex>& hold);
 
+    // A worker waiting for something to do; the one that went idle last is
+    // woken first, so that workers a burst made linger out and end.
+    struct Idle {
+        std::condition_variable wake;
+        bool woken = false;
+    };
+
     mutable std::mutex lock_;
-    std::condition_variable changed_;
+    std::condition_variable settled_;  // for Finish
     std::shared_ptr<const Parcel> unwalked_;  // published, not yet walked
     bool walking_ = false;
     std::map<Handle, Box> boxes_;
     std::map<std::uint64_t, Line> lines_;
     std::uint64_t turns_ = 0;
-    int workers_ = 0, idle_ = 0;
+    int workers_ = 0;
+    std::vector<Idle*> idle_;  // the last one went idle last
     // The walker's own: each window's receiving thread, asked once.
     std::map<Handle, std::uint64_t> receivers_;
 };
