@@ -171,14 +171,19 @@ LRESULT Win32TextBox::OnChar(WPARAM character, LPARAM lParam) {
 
 LRESULT Win32TextBox::OnPaste() {
     if (spec_.maxLength <= 0 || (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY)) return Default(WM_PASTE, 0, 0);
+    // As any edit box: with no text on the clipboard (empty, or only a
+    // picture), a paste changes nothing.
     if (!OpenClipboard(hwnd_)) return 0;
     std::wstring text;
+    bool hasText = false;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
         if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
             text = chars;
+            hasText = true;
             GlobalUnlock(data);
         }
     CloseClipboard();
+    if (!hasText) return 0;
     text.resize(std::min(text.find_first_of(L"\r\n"), text.size()));  // a one-line box takes the first line
     const auto room = static_cast<std::size_t>(std::max(Room(), 0));
     if (text.size() > room) {

@@ -4,6 +4,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <regex>
 
@@ -467,6 +468,37 @@ TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
     input::Click(at);
     ASSERT_TRUE(receiver.WaitForCount(1, 3000));
     EXPECT_EQ(receiver.Records()[0]["field1"], ToUtf8(FromWide(pasted.substr(0, 59))));
+}
+
+// With no text on the clipboard (empty, or a picture only), a paste by
+// Ctrl+V, Shift+Insert or the box's own menu leaves the selection standing.
+TEST_F(EndToEnd, APasteWithNoTextChangesNothing) {
+    app.Click("Check5");
+    const POINT box = app.ScreenPoint("Text2");
+    input::Click(box);
+    const std::function<void()> pastes[] = {
+        [] { input::Key('V', true); },
+        [] { input::KeyWith(VK_SHIFT, VK_INSERT); },
+        [box] {
+            input::Button(box, MOUSEEVENTF_RIGHTDOWN);
+            input::Button(box, MOUSEEVENTF_RIGHTUP);
+            input::Key('P');  // "Paste", greyed or not
+            input::Key(VK_ESCAPE);
+        },
+    };
+    for (bool picture : {false, true}) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        if (picture) SetClipboardData(CF_BITMAP, CreateBitmap(1, 1, 1, 1, nullptr));
+        CloseClipboard();
+        for (std::size_t road = 0; road < std::size(pastes); ++road) {
+            SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+            SendMessageW(app.Child("Text2"), EM_SETSEL, 0, -1);
+            pastes[road]();
+            Sleep(300);  // input arrives after sent messages
+            EXPECT_EQ(app.TextOf("Text2"), u"abc") << picture << road;
+        }
+    }
 }
 
 // What a screen reader hears, asked from this process.
