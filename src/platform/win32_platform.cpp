@@ -137,16 +137,37 @@ MemoryFigures Win32Platform::MemoryStatus() {
     return MemoryFigures{m.dwMemoryLoad, m.ullTotalPhys, m.ullAvailPhys};
 }
 
+namespace {
+
+// A text the system formats, whatever its length: its size asked first, then
+// read whole. A call the system refuses raises the run-time error; no part
+// of a text goes out empty or cut.
+template <class Format>
+Text FormattedText(const Text& what, Format format) {
+    if (const int size = format(nullptr, 0); size > 0) {
+        std::wstring buffer(static_cast<std::size_t>(size), L'\0');
+        if (const int n = format(buffer.data(), size); n > 0) return FromWide(buffer.data(), static_cast<std::size_t>(n - 1));
+    }
+    RaiseSystemError(what);
+}
+
+}  // namespace
+
+// One reading of the clock each, asked for twice: the size and the text agree.
 Text Win32Platform::TimeText() {
-    wchar_t buffer[128];
-    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
-    return n > 0 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormattedText(u"Saat metni alınamadı", [&now](wchar_t* buffer, int size) {
+        return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, size);
+    });
 }
 
 Text Win32Platform::DateText() {
-    wchar_t buffer[128];
-    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, 128);
-    return n > 0 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormattedText(u"Tarih metni alınamadı", [&now](wchar_t* buffer, int size) {
+        return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer, size);
+    });
 }
 
 Text Win32Platform::DecimalSeparator() {

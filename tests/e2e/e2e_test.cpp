@@ -114,6 +114,31 @@ TEST_F(EndToEnd, DateAndTimeFollowTheLocaleFormats) {
     EXPECT_EQ(r["category"], "Office");
 }
 
+// A short-date format of 75 characters (a format may have 80) whose date
+// runs past 127, 140 under Wine, where each "g" is the era "AD"; set before
+// the program starts, put back after. The record carries the date whole.
+class LongDate : public EndToEnd {
+protected:
+    void SetUp() override {
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, saved_, 80);
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, (L"dd.MM.yyyy" + std::wstring(65, L'g')).c_str()));
+        EndToEnd::SetUp();
+    }
+    void TearDown() override { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, saved_); }
+    wchar_t saved_[80] = {};
+};
+
+TEST_F(LongDate, TheRecordCarriesTheDateWhole) {
+    app.Click("Check3");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    wchar_t date[300];
+    const auto length = static_cast<std::size_t>(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 300) - 1);
+    ASSERT_GT(length, 127u);
+    const Text record = receiver.Records()[0].Field("field0");
+    EXPECT_EQ(record.substr(record.size() - std::min(record.size(), length + 1)), u" " + FromWide(date, length));
+}
+
 TEST_F(EndToEnd, PhraseControlsAndAClickedEntryArrive) {
     EXPECT_FALSE(app.Enabled("List1"));
     app.Click("Check5");

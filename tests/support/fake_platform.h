@@ -99,8 +99,10 @@ public:
         clockReads.push_back("time");
         return time;
     }
+    std::optional<RuntimeError> dateError;
     Text DateText() override {
         clockReads.push_back("date");
+        if (dateError) throw *dateError;
         return date;
     }
     Text DecimalSeparator() override { return separator; }
