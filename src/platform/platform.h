@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -36,6 +36,12 @@ struct MemoryFigures {
     std::uint64_t availPhys;  // bytes
 };
 
+// A point on the screen, in pixels.
+struct ScreenPoint {
+    int x = 0, y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
 // What an automation method returns, as far as Velkora reads it.
 using AutomationValue = std::variant<std::monostate, std::int64_t, double, bool, Text>;
 
@@ -65,10 +71,12 @@ public:
     virtual AutomationValue InvokeByName(const Text& progId, const Text& method,
                                          const Text& argument) = 0;
 
-    // Notification area: passes a NOTIFYICONDATAA record's bytes to the shell.
-    virtual bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) = 0;
-    // Converts to the system's 8-bit code page.
-    virtual std::string ToAnsi(const Text& text) = 0;
+    // Notification area: the icon named by its owner window and id.
+    // ShowTrayIcon puts it up with the picture and tooltip (or brings it up
+    // to date where the shell holds it already); false when the shell shows
+    // no icon. RemoveTrayIcon is false when there was none.
+    virtual bool ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) = 0;
+    virtual bool RemoveTrayIcon(Handle owner, std::uint32_t id) = 0;
 
     // Window actions.
     virtual void ReleaseMouseCapture() = 0;

@@ -1,7 +1,6 @@
 #include "platform/win32_platform.h"
 
 #include <oleauto.h>
-#include <shellapi.h>
 
 #include <memory>
 #include <new>
@@ -225,12 +224,11 @@ AutomationValue Win32Platform::InvokeByName(const Text& progId, const Text& meth
     return value;
 }
 
-bool Win32Platform::NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) {
-    auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<std::uint8_t*>(record.data()));
-    return Shell_NotifyIconA(message, data) != FALSE;
+bool Win32Platform::ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) {
+    return trayIcon_.Show(ToHwnd(owner), id, reinterpret_cast<HICON>(static_cast<std::uintptr_t>(picture)), tip);
 }
 
-std::string Win32Platform::ToAnsi(const Text& text) { return ToAnsiCodePage(text); }
+bool Win32Platform::RemoveTrayIcon(Handle owner, std::uint32_t id) { return trayIcon_.Remove(ToHwnd(owner), id); }
 
 void Win32Platform::ReleaseMouseCapture() { ReleaseCapture(); }
 
