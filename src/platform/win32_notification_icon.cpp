@@ -39,6 +39,11 @@ bool NotificationIcon::Remove(HWND owner, UINT id) {
     return Ask(NIM_DELETE);
 }
 
+void NotificationIcon::ReturnFocus(HWND owner, UINT id) {
+    Name(owner, id);
+    Ask(NIM_SETFOCUS);
+}
+
 // At version 4 the low word of lParam is the event and the high word the
 // icon's id, never 0 here; wParam holds the point. The first version puts
 // the whole event in lParam and the id in wParam.

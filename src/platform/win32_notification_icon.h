@@ -1,7 +1,8 @@
 // The program's icon in the notification area, kept the way the shell's own
 // documentation keeps one: a NOTIFYICONDATAW of the current size that names
 // the icon (owner window and id) and says what it shows, and the requests
-// made with it: add, bring up to date, delete, ask for version 4's events.
+// made with it: add, bring up to date, delete, ask for version 4's events,
+// hand the keyboard back to the notification area.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,8 @@ public:
     bool Show(HWND owner, UINT id, HICON picture, const Text& tip);
     // False when the shell had no such icon.
     bool Remove(HWND owner, UINT id);
+    // After a menu the keyboard opened on the icon closes without a choice.
+    void ReturnFocus(HWND owner, UINT id);
 
     // An event of the icon as the callback message carries it: the event's
     // own message number, and at version 4 the point it belongs to, in

@@ -230,6 +230,8 @@ bool Win32Platform::ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture,
 
 bool Win32Platform::RemoveTrayIcon(Handle owner, std::uint32_t id) { return trayIcon_.Remove(ToHwnd(owner), id); }
 
+void Win32Platform::FocusTrayIcon(Handle owner, std::uint32_t id) { trayIcon_.ReturnFocus(ToHwnd(owner), id); }
+
 void Win32Platform::ReleaseMouseCapture() { ReleaseCapture(); }
 
 void Win32Platform::SendCaptionPress(Handle window) { SendMessageA(ToHwnd(window), WM_NCLBUTTONDOWN, HTCAPTION, 0); }
@@ -252,17 +254,28 @@ void Win32Platform::ShowMessage(const Text& text, const Text& caption) {
     MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | (owner ? 0 : MB_TASKMODAL));
 }
 
-int Win32Platform::ChooseFromMenu(const std::vector<Text>& items) {
+int Win32Platform::ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) {
     HMENU menu = CreatePopupMenu();
     if (!menu) RaiseSystemError(u"Menü oluşturulamadı");
     UINT_PTR id = 1;
-    for (const Text& item : items) AppendMenuW(menu, MF_STRING, id++, Wide(item).c_str());
-    POINT at{};
-    GetCursorPos(&at);
+    for (const Text& item : items) {
+        if (!AppendMenuW(menu, MF_STRING, id++, Wide(item).c_str())) {
+            const DWORD reason = GetLastError();
+            DestroyMenu(menu);
+            SetLastError(reason);
+            RaiseSystemError(u"Menü oluşturulamadı");
+        }
+    }
+    POINT place{};
+    if (at) place = POINT{at->x, at->y};
+    else GetCursorPos(&place);
+    // The menu drops to the side the user's settings say (right-to-left
+    // readers, left-handed pens), from the point given.
+    const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
     // The menu closes when the user clicks elsewhere only if its owner is in front.
     SetForegroundWindow(owner_);
-    const int chosen = static_cast<int>(
-        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, owner_, nullptr));
+    const int chosen = static_cast<int>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
+                                                         place.x, place.y, owner_, nullptr));
     PostMessageW(owner_, WM_NULL, 0, 0);
     DestroyMenu(menu);
     return chosen;

@@ -41,11 +41,12 @@ public:
     AutomationValue InvokeByName(const Text& progId, const Text& method, const Text& argument) override;
     bool ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) override;
     bool RemoveTrayIcon(Handle owner, std::uint32_t id) override;
+    void FocusTrayIcon(Handle owner, std::uint32_t id) override;
     void ReleaseMouseCapture() override;
     void SendCaptionPress(Handle window) override;
     bool Launch(const Text& commandLine, int windowStyle) override;
     void ShowMessage(const Text& text, const Text& caption) override;
-    int ChooseFromMenu(const std::vector<Text>& items) override;
+    int ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) override;
     Text WindowsFolder() override;
     void EndProgram(int exitCode) override;
 

@@ -28,11 +28,13 @@ void Form1::Restore() {
     TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
 }
 
-void Form1::picSystemTray_MouseMove(int message) {
+void Form1::picSystemTray_MouseMove(int message, std::optional<ScreenPoint> at) {
     // A double-click or the keyboard's selection brings the window back; a
     // single click does nothing, though the shell reports it as a selection
     // too, right after the button's release. Other mouse events do nothing.
     constexpr std::uint64_t kClickSelectMs = 500;
+    const bool afterRightClick = lastIconEvent_ == kIconRightUp;
+    lastIconEvent_ = message;
     switch (message) {
         case kIconLeftDoubleClick:
         case kIconKeySelect: Restore(); break;
@@ -41,16 +43,21 @@ void Form1::picSystemTray_MouseMove(int message) {
             if (!lastIconClick_ || platform_.TickCount() - *lastIconClick_ > kClickSelectMs) Restore();
             lastIconClick_.reset();
             break;
-        case kIconContextMenu: IconMenu(); break;
+        // The shell asks for the menu right after a right click's release; a
+        // request on its own came from the keyboard, with the icon's anchor.
+        case kIconContextMenu: IconMenu(afterRightClick ? std::nullopt : at); break;
         default: break;
     }
 }
 
-void Form1::IconMenu() {
-    switch (platform_.ChooseFromMenu({u"Göster", u"Programı Kapat"})) {
+void Form1::IconMenu(std::optional<ScreenPoint> anchor) {
+    switch (platform_.ChooseFromMenu({u"Göster", u"Programı Kapat"}, anchor)) {
         case 1: Restore(); break;
         case 2: Label71_Click(); break;
-        default: break;
+        default:
+            // Closed from the keyboard: the keyboard goes back where it came from.
+            if (anchor) platform_.FocusTrayIcon(picSystemTray.WindowHandle(), kTrayIconId);
+            break;
     }
 }
 

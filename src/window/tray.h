@@ -13,7 +13,8 @@ inline constexpr std::uint32_t kTrayIconId = 1;
 // The icon's events, by the message number the shell reports.
 inline constexpr int kIconLeftUp = 514;           // WM_LBUTTONUP
 inline constexpr int kIconLeftDoubleClick = 515;  // WM_LBUTTONDBLCLK
-inline constexpr int kIconContextMenu = 0x007B;   // WM_CONTEXTMENU: a right click or the menu key
+inline constexpr int kIconRightUp = 517;          // WM_RBUTTONUP: comes right before a right click's menu request
+inline constexpr int kIconContextMenu = 0x007B;   // WM_CONTEXTMENU: a right click, the menu key or Shift+F10
 inline constexpr int kIconSelect = 0x0400;        // NIN_SELECT: after a click, or Enter
 inline constexpr int kIconKeySelect = 0x0401;     // NIN_KEYSELECT: Space or Enter
 

@@ -287,7 +287,7 @@ Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec
 LRESULT Win32PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != NotificationIcon::kCallbackMessage) return Default(message, wParam, lParam);
     const NotificationIcon::Event event = NotificationIcon::Decode(wParam, lParam);
-    if (MouseMove) MouseMove(event.message);
+    if (MouseMove) MouseMove(event.message, event.at);
     return 0;
 }
 

@@ -7,7 +7,9 @@ namespace {
 class Tray : public FormTest {
 protected:
     MemoryLabel& HideLabel() { return LabelNamed("Label14"); }
-    void Icon(int message) { controls.As<PictureBox>("picSystemTray").MouseMove(message); }
+    void Icon(int message, std::optional<ScreenPoint> at = std::nullopt) {
+        controls.As<PictureBox>("picSystemTray").MouseMove(message, at);
+    }
     void DoubleClickIcon() {
         for (int message : {513, 514, 515, 514}) Icon(message);
     }
@@ -31,7 +33,7 @@ TEST_F(Tray, HideRestoreAndHideAgainShowOneIconEachTime) {
 TEST_F(Tray, OtherMouseEventsOnTheIconChangeNothing) {
     HideLabel().UserClick();
     const auto calls = platform.trayCalls.size();
-    for (int message : {512, 513, 514, 516, 517, 518, 519, 0}) Icon(message);
+    for (int message : {512, 513, 514, 516, 517, 518, 519, 0}) Icon(message, ScreenPoint{5, 5});
     EXPECT_FALSE(Window().visible);
     EXPECT_EQ(platform.icons.size(), 1u);
     EXPECT_EQ(platform.trayCalls.size(), calls);
@@ -55,15 +57,28 @@ TEST_F(Tray, KeyboardSelectionRestoresAndASingleClickDoesNot) {
     }
 }
 
-TEST_F(Tray, TheIconsMenuShowsTheWindowOrCloses) {
-    for (int choice : {0, 1, 2}) {
-        HideLabel().UserClick();
-        platform.menuChoice = choice;
-        Icon(kIconContextMenu);
-        EXPECT_EQ(platform.menus.back(), (std::vector<Text>{u"Göster", u"Programı Kapat"}));
-        EXPECT_EQ(Window().visible, choice == 1);
-        EXPECT_EQ(platform.icons.empty(), choice != 0);
-        EXPECT_EQ(platform.endedWith.has_value(), choice == 2);
+// The menu opens where the user is: from the keyboard (the request alone) at
+// the icon's anchor, from a right click at the pointer. A keyboard menu closed
+// without a choice hands the keyboard back to the notification area.
+TEST_F(Tray, TheIconsMenuShowsTheWindowOrClosesWhereTheUserIs) {
+    const ScreenPoint anchor{300, 200};
+    for (bool byKeyboard : {true, false}) {
+        for (int choice : {0, 1, 2}) {
+            platform.trayCalls.clear();
+            platform.endedWith.reset();
+            HideLabel().UserClick();
+            platform.menuChoice = choice;
+            if (!byKeyboard) Icon(kIconRightUp, ScreenPoint{7, 9});
+            Icon(kIconContextMenu, byKeyboard ? anchor : ScreenPoint{7, 9});
+            EXPECT_EQ(platform.menus.back(), (std::vector<Text>{u"Göster", u"Programı Kapat"}));
+            EXPECT_EQ(platform.menuPlaces.back(), byKeyboard ? std::optional(anchor) : std::nullopt);
+            EXPECT_EQ(Window().visible, choice == 1);
+            EXPECT_EQ(platform.icons.empty(), choice != 0);
+            EXPECT_EQ(platform.endedWith.has_value(), choice == 2);
+            std::vector<std::string> calls{"show"};
+            if (choice != 0 || byKeyboard) calls.push_back(choice != 0 ? "remove" : "focus");
+            EXPECT_EQ(platform.trayCalls, calls) << byKeyboard << choice;
+        }
     }
 }
 

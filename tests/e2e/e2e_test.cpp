@@ -366,6 +366,47 @@ TEST_F(EndToEnd, TheKeyboardBringsTheWindowBackFromTheTray) {
     EXPECT_FALSE(TrayIconShown(owner));
 }
 
+// The icon by hand, through the shell: a double-click brings the window back;
+// the keyboard's menu (the shell's request alone, with the icon's anchor
+// point) opens at that point, a right click's at the pointer, each dropping
+// to the side the system says; "Göster" and "Programı Kapat" act. An icon the
+// shell lost comes back with TaskbarCreated, at version 4 (its right click
+// opens the menu).
+TEST_F(EndToEnd, TheIconByHandAndItsMenuWhereTheUserIs) {
+    HWND owner = app.Child("picSystemTray");
+    auto shown = [&] { return WaitUntil([&] { return IsWindowVisible(app.Main()) != FALSE; }, 3000); };
+    // The menu is up at `at`, on the system's side of it: the middle of item n.
+    auto menuItem = [&](POINT at, int n) {
+        const RECT menu = MenuRect(app.Main());
+        EXPECT_EQ(GetSystemMetrics(SM_MENUDROPALIGNMENT) ? menu.right : menu.left, at.x);
+        EXPECT_EQ(menu.top, at.y);
+        return POINT{(menu.left + menu.right) / 2, menu.top + (menu.bottom - menu.top) * (2 * n - 1) / 4};
+    };
+    app.ClickLabel("Label14");
+    input::Click(TrayIconPoint(), 2);
+    ASSERT_TRUE(shown());
+    app.ClickLabel("Label14");
+    PostMessageW(owner, WM_MOUSEMOVE, MAKEWPARAM(300, 200), MAKELPARAM(WM_CONTEXTMENU, 1));
+    input::Click(menuItem({300, 200}, 1));  // "Göster"
+    ASSERT_TRUE(shown());
+    EXPECT_FALSE(TrayIconShown(owner));
+
+    app.ClickLabel("Label14");
+    ASSERT_TRUE(TrayIconDeleted(owner));  // as a restarted shell would have
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    app.Sync();
+    ASSERT_TRUE(TrayIconShown(owner));
+    const POINT icon = TrayIconPoint();
+    input::Button(icon, MOUSEEVENTF_RIGHTDOWN);
+    input::Button(icon, MOUSEEVENTF_RIGHTUP);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    input::Click(menuItem(pointer, 2));  // "Programı Kapat"
+    ASSERT_TRUE(app.Proc().Exited(5000));
+    EXPECT_FALSE(TrayIconShown(owner));
+}
+
 // The window's client size at the screen's DPI: 6060 by 8565 twips.
 SIZE NormalClientSize() {
     HDC screen = GetDC(nullptr);

@@ -135,6 +135,9 @@ public:
         trayCalls.push_back("remove");
         return icons.erase({owner, id}) > 0;
     }
+    void FocusTrayIcon(Handle owner, std::uint32_t id) override {
+        trayCalls.push_back(icons.count({owner, id}) ? "focus" : "focus on no icon");
+    }
 
     int captureReleases = 0;
     std::vector<Handle> captionPresses;
@@ -156,11 +159,13 @@ public:
         if (whileMessageShown) whileMessageShown();
     }
     void EndProgram(int exitCode) override { endedWith = exitCode; }
-    // The menu: what it offered, and the item the user picks (0: none).
+    // The menu: what it offered and where, and the item the user picks (0: none).
     std::vector<std::vector<Text>> menus;
+    std::vector<std::optional<ScreenPoint>> menuPlaces;
     int menuChoice = 0;
-    int ChooseFromMenu(const std::vector<Text>& items) override {
+    int ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) override {
         menus.push_back(items);
+        menuPlaces.push_back(at);
         return menuChoice;
     }
     Text WindowsFolder() override { return u"C:\\WINDOWS"; }

@@ -94,23 +94,24 @@ BOOL WINAPI RecordingShell(DWORD message, PNOTIFYICONDATAW data) {
 TEST(NotificationIcon, AsksForVersionFourAndTheTooltip) {
     const HWND owner = reinterpret_cast<HWND>(0x1234);
     const HICON picture = reinterpret_cast<HICON>(0x5678);
-    enum Act { kShow, kRemove };
+    enum Act { kShow, kRemove, kReturnFocus };
     struct Row { Act act; DWORD refusing; std::vector<DWORD> asked; };
     for (const Row& row : {Row{kShow, 0, {NIM_ADD, NIM_SETVERSION}},
                            Row{kShow, 1 << NIM_ADD, {NIM_ADD, NIM_MODIFY, NIM_SETVERSION}},  // the shell holds it already
                            Row{kShow, 1 << NIM_ADD | 1 << NIM_MODIFY, {NIM_ADD, NIM_MODIFY, NIM_DELETE}},
-                           Row{kRemove, 0, {NIM_DELETE}}}) {
+                           Row{kRemove, 0, {NIM_DELETE}}, Row{kReturnFocus, 0, {NIM_SETFOCUS}}}) {
         asked.clear();
         refusing = row.refusing;
         NotificationIcon icon(RecordingShell);
         switch (row.act) {
             case kShow: EXPECT_EQ(icon.Show(owner, 1, picture, u"Velkora"), row.asked.back() != NIM_DELETE); break;
             case kRemove: icon.Remove(owner, 1); break;
+            case kReturnFocus: icon.ReturnFocus(owner, 1); break;
         }
         ASSERT_EQ(asked.size(), row.asked.size());
         for (std::size_t i = 0; i < asked.size(); ++i) {
             const auto& [message, r] = asked[i];
-            const bool shows = message != NIM_DELETE;
+            const bool shows = message != NIM_DELETE && message != NIM_SETFOCUS;
             EXPECT_EQ(message, row.asked[i]);
             EXPECT_TRUE(r.cbSize == sizeof r && r.hWnd == owner && r.uID == 1);
             EXPECT_EQ(r.uFlags, shows ? UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP} : 0u) << message;
