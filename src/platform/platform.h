@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -36,6 +36,12 @@ struct MemoryFigures {
     std::uint64_t availPhys;  // bytes
 };
 
+// A point on the screen, in pixels.
+struct ScreenPoint {
+    int x = 0, y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
 // What an automation method returns, as far as Velkora reads it.
 using AutomationValue = std::variant<std::monostate, std::int64_t, double, bool, Text>;
 
@@ -60,18 +66,24 @@ public:
     virtual AutomationValue InvokeByName(const Text& progId, const Text& method,
                                          const Text& argument) = 0;
 
-    // Notification area: passes a NOTIFYICONDATAA record's bytes to the shell.
-    virtual bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) = 0;
-    // Converts to the system's 8-bit code page.
-    virtual std::string ToAnsi(const Text& text) = 0;
+    // Notification area: the icon named by its owner window and id.
+    // ShowTrayIcon puts it up with the picture and tooltip (or brings it up
+    // to date where the shell holds it already); false when the shell shows
+    // no icon. RemoveTrayIcon is false when there was none. FocusTrayIcon
+    // hands the keyboard back to the notification area, as after a menu the
+    // keyboard opened on the icon.
+    virtual bool ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) = 0;
+    virtual bool RemoveTrayIcon(Handle owner, std::uint32_t id) = 0;
+    virtual void FocusTrayIcon(Handle owner, std::uint32_t id) = 0;
 
     // Window actions.
     virtual void ReleaseMouseCapture() = 0;
     virtual void SendCaptionPress(Handle window) = 0;  // WM_NCLBUTTONDOWN with HTCAPTION
     virtual bool Launch(const Text& commandLine, int windowStyle) = 0;  // false when it could not start
     virtual void ShowMessage(const Text& text, const Text& caption) = 0;  // OK button only
-    // A small menu at the pointer; the number of the item chosen, from 1, or 0.
-    virtual int ChooseFromMenu(const std::vector<Text>& items) = 0;
+    // A small menu at a point, or at the pointer when none is given, aligned
+    // as the system says; the number of the item chosen, from 1, or 0.
+    virtual int ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) = 0;
     // The Windows folder, where the system's own programs are found.
     virtual Text WindowsFolder() = 0;
     virtual void EndProgram(int exitCode) = 0;

@@ -1,7 +1,6 @@
 #include "platform/win32_platform.h"
 
 #include <oleauto.h>
-#include <shellapi.h>
 
 #include <memory>
 #include <new>
@@ -157,16 +156,37 @@ MemoryFigures Win32Platform::MemoryStatus() {
     return MemoryFigures{m.dwMemoryLoad, m.ullTotalPhys, m.ullAvailPhys};
 }
 
+namespace {
+
+// A text the system formats, whatever its length: its size asked first, then
+// read whole. A call the system refuses raises the run-time error; no part
+// of a text goes out empty or cut.
+template <class Format>
+Text FormattedText(const Text& what, Format format) {
+    if (const int size = format(nullptr, 0); size > 0) {
+        std::wstring buffer(static_cast<std::size_t>(size), L'\0');
+        if (const int n = format(buffer.data(), size); n > 0) return FromWide(buffer.data(), static_cast<std::size_t>(n - 1));
+    }
+    RaiseSystemError(what);
+}
+
+}  // namespace
+
+// One reading of the clock each, asked for twice: the size and the text agree.
 Text Win32Platform::TimeText() {
-    wchar_t buffer[128];
-    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
-    return n > 0 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormattedText(u"Saat metni alınamadı", [&now](wchar_t* buffer, int size) {
+        return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, buffer, size);
+    });
 }
 
 Text Win32Platform::DateText() {
-    wchar_t buffer[128];
-    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, 128);
-    return n > 0 ? FromWide(buffer, static_cast<std::size_t>(n - 1)) : Text();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormattedText(u"Tarih metni alınamadı", [&now](wchar_t* buffer, int size) {
+        return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buffer, size);
+    });
 }
 
 Text Win32Platform::DecimalSeparator() {
@@ -224,12 +244,13 @@ AutomationValue Win32Platform::InvokeByName(const Text& progId, const Text& meth
     return value;
 }
 
-bool Win32Platform::NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) {
-    auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<std::uint8_t*>(record.data()));
-    return Shell_NotifyIconA(message, data) != FALSE;
+bool Win32Platform::ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) {
+    return trayIcon_.Show(ToHwnd(owner), id, reinterpret_cast<HICON>(static_cast<std::uintptr_t>(picture)), tip);
 }
 
-std::string Win32Platform::ToAnsi(const Text& text) { return ToAnsiCodePage(text); }
+bool Win32Platform::RemoveTrayIcon(Handle owner, std::uint32_t id) { return trayIcon_.Remove(ToHwnd(owner), id); }
+
+void Win32Platform::FocusTrayIcon(Handle owner, std::uint32_t id) { trayIcon_.ReturnFocus(ToHwnd(owner), id); }
 
 void Win32Platform::ReleaseMouseCapture() { ReleaseCapture(); }
 
@@ -253,17 +274,28 @@ void Win32Platform::ShowMessage(const Text& text, const Text& caption) {
     MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | (owner ? 0 : MB_TASKMODAL));
 }
 
-int Win32Platform::ChooseFromMenu(const std::vector<Text>& items) {
+int Win32Platform::ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) {
     HMENU menu = CreatePopupMenu();
     if (!menu) RaiseSystemError(u"Menü oluşturulamadı");
     UINT_PTR id = 1;
-    for (const Text& item : items) AppendMenuW(menu, MF_STRING, id++, Wide(item).c_str());
-    POINT at{};
-    GetCursorPos(&at);
+    for (const Text& item : items) {
+        if (!AppendMenuW(menu, MF_STRING, id++, Wide(item).c_str())) {
+            const DWORD reason = GetLastError();
+            DestroyMenu(menu);
+            SetLastError(reason);
+            RaiseSystemError(u"Menü oluşturulamadı");
+        }
+    }
+    POINT place{};
+    if (at) place = POINT{at->x, at->y};
+    else GetCursorPos(&place);
+    // The menu drops to the side the user's settings say (right-to-left
+    // readers, left-handed pens), from the point given.
+    const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
     // The menu closes when the user clicks elsewhere only if its owner is in front.
     SetForegroundWindow(owner_);
-    const int chosen = static_cast<int>(
-        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, owner_, nullptr));
+    const int chosen = static_cast<int>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
+                                                         place.x, place.y, owner_, nullptr));
     PostMessageW(owner_, WM_NULL, 0, 0);
     DestroyMenu(menu);
     return chosen;

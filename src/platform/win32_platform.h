@@ -7,6 +7,7 @@
 
 #include "platform/courier.h"
 #include "platform/platform.h"
+#include "platform/win32_notification_icon.h"
 
 namespace velkora {
 
@@ -43,19 +44,21 @@ public:
     Text DateText() override;
     Text DecimalSeparator() override;
     AutomationValue InvokeByName(const Text& progId, const Text& method, const Text& argument) override;
-    bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) override;
-    std::string ToAnsi(const Text& text) override;
+    bool ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) override;
+    bool RemoveTrayIcon(Handle owner, std::uint32_t id) override;
+    void FocusTrayIcon(Handle owner, std::uint32_t id) override;
     void ReleaseMouseCapture() override;
     void SendCaptionPress(Handle window) override;
     bool Launch(const Text& commandLine, int windowStyle) override;
     void ShowMessage(const Text& text, const Text& caption) override;
-    int ChooseFromMenu(const std::vector<Text>& items) override;
+    int ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) override;
     Text WindowsFolder() override;
     void EndProgram(int exitCode) override;
 
 private:
     HWND owner_ = nullptr;
     HANDLE oneCopy_ = nullptr;
+    NotificationIcon trayIcon_;
     std::shared_ptr<Win32Courier> courier_ = std::make_shared<Win32Courier>();
 };
 

@@ -19,7 +19,4 @@ inline Text FromWide(const std::wstring& text) { return FromWide(text.data(), te
 // The text of a window (control) through GetWindowTextW.
 Text WindowText(HWND hwnd);
 
-// A text in the system's 8-bit code page.
-std::string ToAnsiCodePage(const Text& text);
-
 }  // namespace velkora

@@ -3,7 +3,7 @@
 
 #include "window/form1.h"
 #include "window/form1_layout.h"
-#include "window/tray_record.h"
+#include "window/tray.h"
 
 namespace velkora {
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -101,7 +102,9 @@ class PictureBox : public Control {
 public:
     virtual Handle WindowHandle() const = 0;
     virtual Handle Picture() const = 0;  // handle of the icon it holds, 0 for none
-    std::function<void(int message)> MouseMove;  // the shell's icon callback, decoded
+    // The shell's icon callback, decoded: the event and, where the shell
+    // gives it, the point it belongs to.
+    std::function<void(int message, std::optional<ScreenPoint> at)> MouseMove;
 };
 
 class FormWindow : public Control {

@@ -68,8 +68,8 @@ Form1::Form1(Platform& platform, ControlSet& c)
     Form.StartedAgain = on(&Form1::SecondStart);
     // Runs even while an error ends the program: it only takes the icon down.
     Form.Unload = [this] { Skip([this] { Form_Unload(); }); };
-    picSystemTray.MouseMove = [this](int message) {
-        RunTrapped([this, message] { picSystemTray_MouseMove(message); });
+    picSystemTray.MouseMove = [this](int message, std::optional<ScreenPoint> at) {
+        RunTrapped([this, message, at] { picSystemTray_MouseMove(message, at); });
     };
 }
 

@@ -53,7 +53,7 @@ public:
 
     // Tray icon and window actions.
     void Label14_Click();
-    void picSystemTray_MouseMove(int message);
+    void picSystemTray_MouseMove(int message, std::optional<ScreenPoint> at);
     void TaskbarCreated();
     void SecondStart();  // another start of the program hands over to this one
     void Form_Unload();  // the window is going, by whatever road
@@ -84,8 +84,9 @@ private:
     void ShowIconOrWindow();
     // Shows the window and takes the icon down.
     void Restore();
-    // The icon's menu: show the window, or end the program as "X" does.
-    void IconMenu();
+    // The icon's menu, at the anchor the keyboard opened it at, else at the
+    // pointer: show the window, or end the program as "X" does.
+    void IconMenu(std::optional<ScreenPoint> anchor);
 
     // Pattern A (one source text), pattern B (a phrase).
     void PublishText(const Text& text);
@@ -98,6 +99,7 @@ private:
     Platform& platform_;
     PhrasePicker picker_;
     std::optional<std::uint64_t> lastIconClick_;  // when the icon's last single click ended
+    int lastIconEvent_ = 0;  // the icon's last event: a right click's release comes before its menu request
 };
 
 }  // namespace velkora

@@ -1,13 +1,11 @@
 #include "window/win32_controls.h"
 
 #include <oleacc.h>
-#include <shellapi.h>
 
 #include <climits>
 #include <cstddef>
 #include <cstring>
 
-#include "window/tray_record.h"
 #include "window/win32_accessible.h"
 
 namespace velkora {
@@ -171,14 +169,19 @@ LRESULT Win32TextBox::OnChar(WPARAM character, LPARAM lParam) {
 
 LRESULT Win32TextBox::OnPaste() {
     if (spec_.maxLength <= 0 || (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY)) return Default(WM_PASTE, 0, 0);
+    // As any edit box: with no text on the clipboard (empty, or only a
+    // picture), a paste changes nothing.
     if (!OpenClipboard(hwnd_)) return 0;
     std::wstring text;
+    bool hasText = false;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
         if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
             text = chars;
+            hasText = true;
             GlobalUnlock(data);
         }
     CloseClipboard();
+    if (!hasText) return 0;
     text.resize(std::min(text.find_first_of(L"\r\n"), text.size()));  // a one-line box takes the first line
     const auto room = static_cast<std::size_t>(std::max(Room(), 0));
     if (text.size() > room) {
@@ -272,21 +275,6 @@ void Win32Timer::SetEnabled(bool enabled) {
     enabled_ = enabled;
 }
 
-// The tray record is built by hand (tray_record.h); it must stay the
-// shell's NOTIFYICONDATAA in its first size, for this build's pointer size.
-constexpr TrayRecordLayout kTrayLayout = TrayLayoutFor(sizeof(void*));
-static_assert(kTrayLayout.size == NOTIFYICONDATAA_V1_SIZE);
-static_assert(kTrayLayout.hWnd == offsetof(NOTIFYICONDATAA, hWnd));
-static_assert(kTrayLayout.uID == offsetof(NOTIFYICONDATAA, uID));
-static_assert(kTrayLayout.uFlags == offsetof(NOTIFYICONDATAA, uFlags));
-static_assert(kTrayLayout.uCallbackMessage == offsetof(NOTIFYICONDATAA, uCallbackMessage));
-static_assert(kTrayLayout.hIcon == offsetof(NOTIFYICONDATAA, hIcon));
-static_assert(kTrayLayout.szTip == offsetof(NOTIFYICONDATAA, szTip));
-static_assert(sizeof(NOTIFYICONDATAA::szTip) == 64 || sizeof(NOTIFYICONDATAA::szTip) == 128);
-constexpr TrayVersionLayout kTrayVersionLayout = TrayVersionLayoutFor(sizeof(void*));
-static_assert(kTrayVersionLayout.size == NOTIFYICONDATAA_V2_SIZE);
-static_assert(kTrayVersionLayout.uVersion == offsetof(NOTIFYICONDATAA, uVersion));
-
 Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture) : picture_(picture) {
     RegisterClassOnce(host.Instance(), L"VelkoraPicture", LoadCursorW(nullptr, IDC_ARROW));
     if (!CreateWindowFor(0, L"VelkoraPicture", WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0),
@@ -294,17 +282,12 @@ Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec
         RaiseSystemError(u"Denetim oluşturulamadı: " + NameText(spec.name));
 }
 
+// The shell reports each event on the icon with the callback message,
+// WM_MOUSEMOVE, the event's own message number in the low word of lParam.
 LRESULT Win32PictureBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_MOUSEMOVE: return OnMouseMove(LOWORD(lParam));
-        default: return Default(message, wParam, lParam);
-    }
-}
-
-// The shell reports each mouse event on the icon as WM_MOUSEMOVE (the
-// callback message) with the event's own message number in the low word.
-LRESULT Win32PictureBox::OnMouseMove(int x) {
-    if (MouseMove) MouseMove(x);
+    if (message != NotificationIcon::kCallbackMessage) return Default(message, wParam, lParam);
+    const NotificationIcon::Event event = NotificationIcon::Decode(wParam, lParam);
+    if (MouseMove) MouseMove(event.message, event.at);
     return 0;
 }
 

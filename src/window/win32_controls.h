@@ -198,7 +198,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    LRESULT OnMouseMove(int x);
     HICON picture_;
 };
 

@@ -59,5 +59,16 @@ TEST_F(DateTime, TimeIsReadFirstThenTheDateAndPublished) {
     EXPECT_EQ(sent[0].category, u"Music");
 }
 
+// A date the system cannot give is reported, and no record goes without it.
+TEST_F(DateTime, ADateThatCannotBeHadIsAnErrorNotAnEmptyPart) {
+    platform.dateError = RuntimeError(17, u"Tarih metni alınamadı");
+    TimerN(4).enabled = true;
+    TimerN(4).Fire();
+    EXPECT_TRUE(platform.deliveries.empty());
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_NE(platform.messageBoxes[0].first.find(u"Tarih metni alınamadı"), Text::npos);
+    EXPECT_EQ(platform.endedWith, 17);
+}
+
 }  // namespace
 }  // namespace velkora::testing

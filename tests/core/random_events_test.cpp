@@ -89,7 +89,7 @@ public:
             case 12: platform.memory = {static_cast<std::uint32_t>(e.arg % 101), 1ull << (20 + e.arg % 16),
                                         static_cast<std::uint64_t>(e.arg) * 4099}; break;
             case 13: controls.As<MemoryLabel>("Label14").UserClick(); break;
-            case 14: controls.As<PictureBox>("picSystemTray").MouseMove(512 + e.arg % 8); break;
+            case 14: controls.As<PictureBox>("picSystemTray").MouseMove(512 + e.arg % 8, std::nullopt); break;
         }
         return Check(sentBefore, timerEvent);
     }

@@ -1,70 +1,17 @@
 #include "form_fixture.h"
-#include "window/tray_record.h"
+#include "window/tray.h"
 
 namespace velkora::testing {
 namespace {
 
-std::uint32_t U32(const std::vector<std::uint8_t>& r, std::size_t at) {
-    return r[at] | (r[at + 1] << 8) | (r[at + 2] << 16) | (static_cast<std::uint32_t>(r[at + 3]) << 24);
-}
-
-TEST(TrayRecord, AddRecordBytes32) {
-    const auto r = TrayAddRecord(4, 0x00012345, 1, 0x00ABCDEF, "Velkora");
-    ASSERT_EQ(r.size(), 88u);
-    EXPECT_EQ(U32(r, 0), 88u);
-    EXPECT_EQ(U32(r, 4), 0x00012345u);
-    EXPECT_EQ(U32(r, 8), 1u);
-    EXPECT_EQ(U32(r, 12), 7u);
-    EXPECT_EQ(U32(r, 16), 512u);
-    EXPECT_EQ(U32(r, 20), 0x00ABCDEFu);
-    EXPECT_EQ(std::string(r.begin() + 24, r.begin() + 31), "Velkora");
-    EXPECT_EQ(r[31], 0);
-    for (std::size_t i = 32; i < 88; ++i) EXPECT_EQ(r[i], 0x20) << i;
-}
-
-TEST(TrayRecord, DeleteRecordIsHeaderOnly32) {
-    const auto r = TrayDeleteRecord(4, 0x00012345, 1);
-    ASSERT_EQ(r.size(), 88u);
-    EXPECT_EQ(U32(r, 0), 88u);
-    EXPECT_EQ(U32(r, 4), 0x00012345u);
-    EXPECT_EQ(U32(r, 8), 1u);
-    for (std::size_t i = 12; i < 88; ++i) EXPECT_EQ(r[i], 0) << i;
-}
-
-TEST(TrayRecord, SixtyFourBitRecordUsesItsOwnFirstSize) {
-    const auto r = TrayAddRecord(8, 0x1122334455667788ull, 1, 0x99, std::string(80, 'a'));
-    ASSERT_EQ(r.size(), 104u);
-    EXPECT_EQ(U32(r, 0), 104u);
-    EXPECT_EQ(U32(r, 8), 0x55667788u);
-    EXPECT_EQ(U32(r, 12), 0x11223344u);
-    EXPECT_EQ(U32(r, 16), 1u);
-    EXPECT_EQ(U32(r, 20), 7u);
-    EXPECT_EQ(U32(r, 24), 512u);
-    EXPECT_EQ(U32(r, 32), 0x99u);
-    EXPECT_EQ(r[40 + 62], 'a');  // a long tip keeps 63 bytes, then the NUL
-    EXPECT_EQ(r[40 + 63], 0);
-}
-
-TEST(TrayRecord, VersionRecordAsksForVersionFour) {
-    for (int pointer : {4, 8}) {
-        const auto r = TrayVersionRecord(pointer, 0x00012345, 1);
-        const std::size_t version = pointer == 8 ? 432 : 416;
-        ASSERT_EQ(r.size(), pointer == 8 ? 504u : 488u);
-        EXPECT_EQ(U32(r, 0), r.size());
-        EXPECT_EQ(U32(r, static_cast<std::size_t>(pointer)), 0x00012345u);
-        EXPECT_EQ(U32(r, 2u * static_cast<std::size_t>(pointer)), 1u);
-        EXPECT_EQ(U32(r, version), 4u);
-        std::size_t nonZero = 0;
-        for (std::uint8_t b : r) nonZero += b != 0;
-        EXPECT_EQ(nonZero, 7u) << pointer;  // size (2 bytes), window (3), id and version: nothing else
-    }
-}
-
 class Tray : public FormTest {
 protected:
     MemoryLabel& HideLabel() { return LabelNamed("Label14"); }
+    void Icon(int message, std::optional<ScreenPoint> at = std::nullopt) {
+        controls.As<PictureBox>("picSystemTray").MouseMove(message, at);
+    }
     void DoubleClickIcon() {
-        for (int message : {513, 514, 515, 514}) controls.As<PictureBox>("picSystemTray").MouseMove(message);
+        for (int message : {513, 514, 515, 514}) Icon(message);
     }
 };
 
@@ -73,10 +20,10 @@ TEST_F(Tray, HideRestoreAndHideAgainShowOneIconEachTime) {
         HideLabel().UserClick();
         EXPECT_FALSE(Window().visible);
         ASSERT_EQ(platform.icons.size(), 1u);
-        const auto& record = platform.icons.begin()->second;
-        EXPECT_EQ(platform.icons.begin()->first.second, 1u);
-        EXPECT_EQ(platform.icons.begin()->first.first, controls.As<PictureBox>("picSystemTray").WindowHandle());
-        EXPECT_EQ(record[sizeof(void*) == 8 ? 40 : 24], 'V');
+        const auto& [name, icon] = *platform.icons.begin();
+        EXPECT_EQ(name, std::make_pair(controls.As<PictureBox>("picSystemTray").WindowHandle(), std::uint32_t{1}));
+        EXPECT_EQ(icon.picture, controls.As<PictureBox>("picSystemTrayIcon1").Picture());
+        EXPECT_EQ(icon.tip, u"Velkora");
         DoubleClickIcon();
         EXPECT_TRUE(Window().visible);
         EXPECT_TRUE(platform.icons.empty());
@@ -85,12 +32,11 @@ TEST_F(Tray, HideRestoreAndHideAgainShowOneIconEachTime) {
 
 TEST_F(Tray, OtherMouseEventsOnTheIconChangeNothing) {
     HideLabel().UserClick();
-    const auto calls = platform.notifyCalls.size();
-    for (int message : {512, 513, 514, 516, 517, 518, 519, 0})
-        controls.As<PictureBox>("picSystemTray").MouseMove(message);
+    const auto calls = platform.trayCalls.size();
+    for (int message : {512, 513, 514, 516, 517, 518, 519, 0}) Icon(message, ScreenPoint{5, 5});
     EXPECT_FALSE(Window().visible);
     EXPECT_EQ(platform.icons.size(), 1u);
-    EXPECT_EQ(platform.notifyCalls.size(), calls);
+    EXPECT_EQ(platform.trayCalls.size(), calls);
 }
 
 // The keyboard's selection restores; the selection the shell reports after a
@@ -103,7 +49,7 @@ TEST_F(Tray, KeyboardSelectionRestoresAndASingleClickDoesNot) {
         HideLabel().UserClick();
         for (int event : c.events) {
             if (event == kIconSelect) platform.tick += c.msBeforeSelect;
-            controls.As<PictureBox>("picSystemTray").MouseMove(event);
+            Icon(event);
         }
         EXPECT_EQ(Window().visible, c.restores) << c.events.size() << " " << c.msBeforeSelect;
         EXPECT_EQ(platform.icons.empty(), c.restores);
@@ -111,15 +57,28 @@ TEST_F(Tray, KeyboardSelectionRestoresAndASingleClickDoesNot) {
     }
 }
 
-TEST_F(Tray, TheIconsMenuShowsTheWindowOrCloses) {
-    for (int choice : {0, 1, 2}) {
-        HideLabel().UserClick();
-        platform.menuChoice = choice;
-        controls.As<PictureBox>("picSystemTray").MouseMove(kIconContextMenu);
-        EXPECT_EQ(platform.menus.back(), (std::vector<Text>{u"Göster", u"Programı Kapat"}));
-        EXPECT_EQ(Window().visible, choice == 1);
-        EXPECT_EQ(platform.icons.empty(), choice != 0);
-        EXPECT_EQ(platform.endedWith.has_value(), choice == 2);
+// The menu opens where the user is: from the keyboard (the request alone) at
+// the icon's anchor, from a right click at the pointer. A keyboard menu closed
+// without a choice hands the keyboard back to the notification area.
+TEST_F(Tray, TheIconsMenuShowsTheWindowOrClosesWhereTheUserIs) {
+    const ScreenPoint anchor{300, 200};
+    for (bool byKeyboard : {true, false}) {
+        for (int choice : {0, 1, 2}) {
+            platform.trayCalls.clear();
+            platform.endedWith.reset();
+            HideLabel().UserClick();
+            platform.menuChoice = choice;
+            if (!byKeyboard) Icon(kIconRightUp, ScreenPoint{7, 9});
+            Icon(kIconContextMenu, byKeyboard ? anchor : ScreenPoint{7, 9});
+            EXPECT_EQ(platform.menus.back(), (std::vector<Text>{u"Göster", u"Programı Kapat"}));
+            EXPECT_EQ(platform.menuPlaces.back(), byKeyboard ? std::optional(anchor) : std::nullopt);
+            EXPECT_EQ(Window().visible, choice == 1);
+            EXPECT_EQ(platform.icons.empty(), choice != 0);
+            EXPECT_EQ(platform.endedWith.has_value(), choice == 2);
+            std::vector<std::string> calls{"show"};
+            if (choice != 0 || byKeyboard) calls.push_back(choice != 0 ? "remove" : "focus");
+            EXPECT_EQ(platform.trayCalls, calls) << byKeyboard << choice;
+        }
     }
 }
 
@@ -128,14 +87,6 @@ TEST_F(Tray, ARefusedAddShowsTheWindowAndLeavesNoIcon) {
     HideLabel().UserClick();
     EXPECT_TRUE(Window().visible);
     EXPECT_TRUE(platform.icons.empty());
-    EXPECT_EQ(platform.notifyCalls.back().first, kNimDelete);
-}
-
-TEST_F(Tray, AnAddThatFailsButMadeTheIconKeepsTheWindowHidden) {
-    platform.addTimesOut = true;
-    HideLabel().UserClick();
-    EXPECT_FALSE(Window().visible);
-    EXPECT_EQ(platform.icons.size(), 1u);
 }
 
 TEST_F(Tray, RecreatedTaskbarGetsTheIconBackOnlyWhileHidden) {
@@ -173,8 +124,7 @@ TEST_F(Tray, CloseDeletesTheIconAndEndsEvenWhenNeverHiddenAndSendsNothing) {
     Check(2).UserClick();
     Button(1).UserClick();
     LabelNamed("Label71").UserClick();
-    ASSERT_EQ(platform.notifyCalls.size(), 1u);
-    EXPECT_EQ(platform.notifyCalls[0].first, kNimDelete);
+    EXPECT_EQ(platform.trayCalls, std::vector<std::string>{"remove"});
     EXPECT_EQ(platform.endedWith, 0);
     EXPECT_TRUE(platform.deliveries.empty());
 }

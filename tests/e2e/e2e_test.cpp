@@ -4,6 +4,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <regex>
 
@@ -112,6 +113,31 @@ TEST_F(EndToEnd, DateAndTimeFollowTheLocaleFormats) {
     }
     EXPECT_NE(std::find(candidates.begin(), candidates.end(), r["field0"]), candidates.end()) << r["field0"];
     EXPECT_EQ(r["category"], "Office");
+}
+
+// A short-date format of 75 characters (a format may have 80) whose date
+// runs past 127, 140 under Wine, where each "g" is the era "AD"; set before
+// the program starts, put back after. The record carries the date whole.
+class LongDate : public EndToEnd {
+protected:
+    void SetUp() override {
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, saved_, 80);
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, (L"dd.MM.yyyy" + std::wstring(65, L'g')).c_str()));
+        EndToEnd::SetUp();
+    }
+    void TearDown() override { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, saved_); }
+    wchar_t saved_[80] = {};
+};
+
+TEST_F(LongDate, TheRecordCarriesTheDateWhole) {
+    app.Click("Check3");
+    app.Click("Command1");
+    ASSERT_TRUE(receiver.WaitForCount(1, 3000));
+    wchar_t date[300];
+    const auto length = static_cast<std::size_t>(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 300) - 1);
+    ASSERT_GT(length, 127u);
+    const Text record = receiver.Records()[0].Field("field0");
+    EXPECT_EQ(record.substr(record.size() - std::min(record.size(), length + 1)), u" " + FromWide(date, length));
 }
 
 TEST_F(EndToEnd, PhraseControlsAndAClickedEntryArrive) {
@@ -341,6 +367,47 @@ TEST_F(EndToEnd, TheKeyboardBringsTheWindowBackFromTheTray) {
     EXPECT_FALSE(TrayIconShown(owner));
 }
 
+// The icon by hand, through the shell: a double-click brings the window back;
+// the keyboard's menu (the shell's request alone, with the icon's anchor
+// point) opens at that point, a right click's at the pointer, each dropping
+// to the side the system says; "Göster" and "Programı Kapat" act. An icon the
+// shell lost comes back with TaskbarCreated, at version 4 (its right click
+// opens the menu).
+TEST_F(EndToEnd, TheIconByHandAndItsMenuWhereTheUserIs) {
+    HWND owner = app.Child("picSystemTray");
+    auto shown = [&] { return WaitUntil([&] { return IsWindowVisible(app.Main()) != FALSE; }, 3000); };
+    // The menu is up at `at`, on the system's side of it: the middle of item n.
+    auto menuItem = [&](POINT at, int n) {
+        const RECT menu = MenuRect(app.Main());
+        EXPECT_EQ(GetSystemMetrics(SM_MENUDROPALIGNMENT) ? menu.right : menu.left, at.x);
+        EXPECT_EQ(menu.top, at.y);
+        return POINT{(menu.left + menu.right) / 2, menu.top + (menu.bottom - menu.top) * (2 * n - 1) / 4};
+    };
+    app.ClickLabel("Label14");
+    input::Click(TrayIconPoint(), 2);
+    ASSERT_TRUE(shown());
+    app.ClickLabel("Label14");
+    PostMessageW(owner, WM_MOUSEMOVE, MAKEWPARAM(300, 200), MAKELPARAM(WM_CONTEXTMENU, 1));
+    input::Click(menuItem({300, 200}, 1));  // "Göster"
+    ASSERT_TRUE(shown());
+    EXPECT_FALSE(TrayIconShown(owner));
+
+    app.ClickLabel("Label14");
+    ASSERT_TRUE(TrayIconDeleted(owner));  // as a restarted shell would have
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    app.Sync();
+    ASSERT_TRUE(TrayIconShown(owner));
+    const POINT icon = TrayIconPoint();
+    input::Button(icon, MOUSEEVENTF_RIGHTDOWN);
+    input::Button(icon, MOUSEEVENTF_RIGHTUP);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    input::Click(menuItem(pointer, 2));  // "Programı Kapat"
+    ASSERT_TRUE(app.Proc().Exited(5000));
+    EXPECT_FALSE(TrayIconShown(owner));
+}
+
 // The window's client size at the screen's DPI: 6060 by 8565 twips.
 SIZE NormalClientSize() {
     HDC screen = GetDC(nullptr);
@@ -468,6 +535,37 @@ TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
     input::Click(at);
     ASSERT_TRUE(receiver.WaitForCount(1, 3000));
     EXPECT_EQ(receiver.Records()[0]["field1"], ToUtf8(FromWide(pasted.substr(0, 59))));
+}
+
+// With no text on the clipboard (empty, or a picture only), a paste by
+// Ctrl+V, Shift+Insert or the box's own menu leaves the selection standing.
+TEST_F(EndToEnd, APasteWithNoTextChangesNothing) {
+    app.Click("Check5");
+    const POINT box = app.ScreenPoint("Text2");
+    input::Click(box);
+    const std::function<void()> pastes[] = {
+        [] { input::Key('V', true); },
+        [] { input::KeyWith(VK_SHIFT, VK_INSERT); },
+        [box] {
+            input::Button(box, MOUSEEVENTF_RIGHTDOWN);
+            input::Button(box, MOUSEEVENTF_RIGHTUP);
+            input::Key('P');  // "Paste", greyed or not
+            input::Key(VK_ESCAPE);
+        },
+    };
+    for (bool picture : {false, true}) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        if (picture) SetClipboardData(CF_BITMAP, CreateBitmap(1, 1, 1, 1, nullptr));
+        CloseClipboard();
+        for (std::size_t road = 0; road < std::size(pastes); ++road) {
+            SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+            SendMessageW(app.Child("Text2"), EM_SETSEL, 0, -1);
+            pastes[road]();
+            Sleep(300);  // input arrives after sent messages
+            EXPECT_EQ(app.TextOf("Text2"), u"abc") << picture << road;
+        }
+    }
 }
 
 // What a screen reader hears, asked from this process.

@@ -128,12 +128,40 @@ void Type(const std::wstring& text) {
 
 }  // namespace input
 
-bool TrayIconShown(HWND owner, UINT id) {
+namespace {
+bool AskTheShell(DWORD message, HWND owner, UINT id) {
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = owner;
     data.uID = id;
-    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    return Shell_NotifyIconW(message, &data) != FALSE;
+}
+}  // namespace
+
+bool TrayIconShown(HWND owner, UINT id) { return AskTheShell(NIM_MODIFY, owner, id); }
+
+bool TrayIconDeleted(HWND owner, UINT id) { return AskTheShell(NIM_DELETE, owner, id); }
+
+POINT TrayIconPoint() {
+    RECT r{};
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    for (HWND w = nullptr; (w = FindWindowExW(tray, w, L"__winex11_tray_icon", nullptr));) {
+        RECT each{};
+        GetWindowRect(w, &each);
+        if (each.left >= r.left) r = each;  // icons are added from the left
+    }
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+RECT MenuRect(HWND window) {
+    RECT r{};
+    WaitUntil([&] {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr));)
+            if (IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == GetWindowThreadProcessId(window, nullptr))
+                return GetWindowRect(w, &r) != FALSE;
+        return false;
+    }, 3000);
+    return r;
 }
 
 const std::string& Received::operator[](const std::string& key) const {

@@ -72,6 +72,12 @@ void Type(const std::wstring& text);               // one UTF-16 unit per event,
 // Whether the shell shows the icon `id` of the window `owner`: a modify that
 // changes nothing succeeds only for an icon that is there.
 bool TrayIconShown(HWND owner, UINT id = 1);
+// Deletes that icon from the shell, behind its owner's back.
+bool TrayIconDeleted(HWND owner, UINT id = 1);
+// The middle of the newest icon in Wine's own tray window, on the screen.
+POINT TrayIconPoint();
+// Where the popup menu of `window`'s thread is, once it is up (3 s at most).
+RECT MenuRect(HWND window);
 
 class VelkoraApp {
 public:

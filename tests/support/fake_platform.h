@@ -4,7 +4,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -121,8 +120,10 @@ public:
         clockReads.push_back("time");
         return time;
     }
+    std::optional<RuntimeError> dateError;
     Text DateText() override {
         clockReads.push_back("date");
+        if (dateError) throw *dateError;
         return date;
     }
     Text DecimalSeparator() override { return separator; }
@@ -137,39 +138,27 @@ public:
         return registryValue;
     }
 
-    // The notification area: icons by (window, id); an add of an icon that is
-    // already there fails, as the shell's does, and so does a modify or delete
-    // of one that is not. refuseAdd: the shell takes no icon at all;
-    // addTimesOut: an add that reports failure although the icon was made.
-    std::map<std::pair<std::uint64_t, std::uint32_t>, std::vector<std::uint8_t>> icons;
-    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> notifyCalls;
+    // The notification area: icons by (window, id), with picture and tip,
+    // and each request in order. refuseAdd: the shell shows no icon.
+    struct Icon {
+        Handle picture;
+        Text tip;
+    };
+    std::map<std::pair<Handle, std::uint32_t>, Icon> icons;
+    std::vector<std::string> trayCalls;
     bool refuseAdd = false;
-    bool addTimesOut = false;
-    bool NotifyIcon(std::uint32_t message, const std::vector<std::uint8_t>& record) override {
-        notifyCalls.emplace_back(message, record);
-        std::uint64_t hwnd = 0;
-        std::uint32_t id = 0;
-        const std::size_t ptr = sizeof(void*);  // records are built for this build's pointers
-        std::memcpy(&hwnd, record.data() + ptr, ptr);
-        std::memcpy(&id, record.data() + 2 * ptr, 4);
-        auto key = std::make_pair(hwnd, id);
-        switch (message) {
-            case 0:
-                if (refuseAdd || icons.count(key)) return false;
-                icons[key] = record;
-                return !addTimesOut;
-            case 1:
-                if (!icons.count(key)) return false;
-                icons[key] = record;
-                return true;
-            case 4: return icons.count(key) > 0;
-            default: return icons.erase(key) > 0;
-        }
+    bool ShowTrayIcon(Handle owner, std::uint32_t id, Handle picture, const Text& tip) override {
+        trayCalls.push_back("show");
+        if (refuseAdd) return false;
+        icons[{owner, id}] = Icon{picture, tip};
+        return true;
     }
-    std::string ToAnsi(const Text& text) override {
-        std::string out;
-        for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-        return out;
+    bool RemoveTrayIcon(Handle owner, std::uint32_t id) override {
+        trayCalls.push_back("remove");
+        return icons.erase({owner, id}) > 0;
+    }
+    void FocusTrayIcon(Handle owner, std::uint32_t id) override {
+        trayCalls.push_back(icons.count({owner, id}) ? "focus" : "focus on no icon");
     }
 
     int captureReleases = 0;
@@ -192,11 +181,13 @@ public:
         if (whileMessageShown) whileMessageShown();
     }
     void EndProgram(int exitCode) override { endedWith = exitCode; }
-    // The menu: what it offered, and the item the user picks (0: none).
+    // The menu: what it offered and where, and the item the user picks (0: none).
     std::vector<std::vector<Text>> menus;
+    std::vector<std::optional<ScreenPoint>> menuPlaces;
     int menuChoice = 0;
-    int ChooseFromMenu(const std::vector<Text>& items) override {
+    int ChooseFromMenu(const std::vector<Text>& items, std::optional<ScreenPoint> at) override {
         menus.push_back(items);
+        menuPlaces.push_back(at);
         return menuChoice;
     }
     Text WindowsFolder() override { return u"C:\\WINDOWS"; }

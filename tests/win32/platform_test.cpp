@@ -7,11 +7,11 @@
 #include <random>
 
 #include "platform/runtime_error.h"
+#include "platform/win32_notification_icon.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
 #include "sources/number_text.h"
 #include "sources/processor.h"
-#include "window/tray_record.h"
 #include "window/win32_controls.h"
 
 namespace velkora {
@@ -83,15 +83,44 @@ TEST(Platform, MemoryFiguresAreTheSystemsSixtyFourBitOnes) {
     EXPECT_LE(f.availPhys, f.totalPhys);
 }
 
-TEST(Platform, TrayRecordIsAcceptedByTheShell) {
-    Win32Platform platform;
-    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    HICON icon = LoadIconW(nullptr, IDI_APPLICATION);
-    const Handle h = FromHwnd(owner);
-    ASSERT_TRUE(TrayAdd(platform, h, 1, static_cast<Handle>(reinterpret_cast<std::uintptr_t>(icon)), u"Velkora"));
-    EXPECT_TRUE(TrayDelete(platform, h, 1));
-    EXPECT_FALSE(TrayDelete(platform, h, 1));  // nothing left to delete
-    DestroyWindow(owner);
+// What the icon asks of the shell, read from the records it hands over.
+std::vector<std::pair<DWORD, NOTIFYICONDATAW>> asked;
+DWORD refusing = 0;  // one bit per message the shell refuses
+BOOL WINAPI RecordingShell(DWORD message, PNOTIFYICONDATAW data) {
+    asked.emplace_back(message, *data);
+    return (refusing >> message & 1) == 0;
+}
+
+TEST(NotificationIcon, AsksForVersionFourAndTheTooltip) {
+    const HWND owner = reinterpret_cast<HWND>(0x1234);
+    const HICON picture = reinterpret_cast<HICON>(0x5678);
+    enum Act { kShow, kRemove, kReturnFocus };
+    struct Row { Act act; DWORD refusing; std::vector<DWORD> asked; };
+    for (const Row& row : {Row{kShow, 0, {NIM_ADD, NIM_SETVERSION}},
+                           Row{kShow, 1 << NIM_ADD, {NIM_ADD, NIM_MODIFY, NIM_SETVERSION}},  // the shell holds it already
+                           Row{kShow, 1 << NIM_ADD | 1 << NIM_MODIFY, {NIM_ADD, NIM_MODIFY, NIM_DELETE}},
+                           Row{kRemove, 0, {NIM_DELETE}}, Row{kReturnFocus, 0, {NIM_SETFOCUS}}}) {
+        asked.clear();
+        refusing = row.refusing;
+        NotificationIcon icon(RecordingShell);
+        switch (row.act) {
+            case kShow: EXPECT_EQ(icon.Show(owner, 1, picture, u"Velkora"), row.asked.back() != NIM_DELETE); break;
+            case kRemove: icon.Remove(owner, 1); break;
+            case kReturnFocus: icon.ReturnFocus(owner, 1); break;
+        }
+        ASSERT_EQ(asked.size(), row.asked.size());
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            const auto& [message, r] = asked[i];
+            const bool shows = message != NIM_DELETE && message != NIM_SETFOCUS;
+            EXPECT_EQ(message, row.asked[i]);
+            EXPECT_TRUE(r.cbSize == sizeof r && r.hWnd == owner && r.uID == 1);
+            EXPECT_EQ(r.uFlags, shows ? UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP} : 0u) << message;
+            EXPECT_EQ(r.uCallbackMessage, shows ? 512u : 0u);
+            EXPECT_EQ(r.hIcon, shows ? picture : nullptr);
+            EXPECT_STREQ(r.szTip, shows ? L"Velkora" : L"");
+            EXPECT_EQ(r.uVersion, message == NIM_SETVERSION ? 4u : 0u);
+        }
+    }
 }
 
 TEST(Platform, ATimerTheSystemRefusesRaisesAnErrorAndStaysOff) {
