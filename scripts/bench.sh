@@ -2,8 +2,10 @@
 # Builds the 32-bit program and its benchmarks and prints their figures,
 # measured under Wine on a virtual display: the cost of a publish, the
 # footprint against two floors (three runs of each), and a soak of 100,000
-# publishes. Prints; never fails on a figure. About 15 minutes with the
-# defaults; --real-time adds a soak at the normal one-second interval.
+# publishes, and delivery to up to 2,000 messenger windows. Prints figures
+# only (the receivers' lines go to build/logs/bench-receivers.log); never
+# fails on a figure. About 20 minutes with the defaults; --real-time adds a
+# soak at the normal one-second interval.
 #   scripts/bench.sh [idle seconds, default 60] [runs, default 3] [--real-time SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,15 +27,21 @@ source scripts/wine-env.sh
 trap wine_env_stop EXIT
 wine_env_start "$root/build/wine"
 
-# The receiver's own lines are not figures.
-quiet() { grep --line-buffered -v "^status-monitor\|^window=" || true; }
+# The receivers' own lines are not figures: they go to a log of their own.
+mkdir -p build/logs
+received=$root/build/logs/bench-receivers.log
+: >"$received"
+echo "The receivers' lines go to $received."
+figures() { awk -v log="$received" '/^(status-monitor|window=)/ { print >> log; next } { print; fflush() }'; }
 echo "=== publish cost"
-wine build/win32/bench/publish_bench.exe 2>/dev/null | quiet
+wine build/win32/bench/publish_bench.exe 2>/dev/null | figures
+echo "=== delivery to 1, 10, 100 and 2,000 messenger windows"
+wine build/win32/bench/delivery_bench.exe 2>/dev/null | figures
 echo "=== footprint against the floors (idle ${idle} s, ${runs} runs)"
-wine build/win32/bench/footprint_bench.exe "$idle" "$runs" 2>/dev/null | quiet
+wine build/win32/bench/footprint_bench.exe "$idle" "$runs" 2>/dev/null | figures
 echo "=== soak: 100,000 publishes of the memory source, driven as fast as they go"
-wine build/win32/bench/soak_bench.exe 100000 2>/dev/null
+wine build/win32/bench/soak_bench.exe 100000 2>/dev/null | figures
 if [ "$realtime" -gt 0 ]; then
     echo "=== soak in real time: ${realtime} s at the one-second interval"
-    wine build/win32/bench/soak_bench.exe --real-time "$realtime" 2>/dev/null
+    wine build/win32/bench/soak_bench.exe --real-time "$realtime" 2>/dev/null | figures
 fi

@@ -90,7 +90,9 @@ echo "Installing $(packages ${#missing[@]}) for the $purpose command, ${count:-?
 
 # Progress from apt-get's status lines: one line for the download and one
 # for unpacking and setting up, in steps of ten per cent (the last line is
-# left open for the outcome).
+# left open for the outcome). dpkg's last status comes before its last step,
+# so the marks not yet shown are written to $rest, for a success to finish.
+rest=$(mktemp)
 progress() {
     local line kind pct phase="" next=0
     while IFS= read -r line; do
@@ -111,6 +113,7 @@ progress() {
             next=$((next + 10))
         done
     done
+    echo "$next" >"$rest"
 }
 started=$(date +%s)
 set +e
@@ -119,5 +122,11 @@ set +e
 "${sudo[@]}" apt-get install -y --no-install-recommends -o APT::Status-Fd=2 "${missing[@]}" 2>&1 >>"$log" | progress
 status=${PIPESTATUS[0]}
 set -e
+next=$(cat "$rest")
+rm -f "$rest"
 [ "$status" -eq 0 ] || { echo; fail "apt-get install (exit status $status)"; }
+while [ "$next" -ge 10 ] && [ "$next" -le 100 ]; do
+    printf ' %d%%' "$next"
+    next=$((next + 10))
+done
 echo ", done in $(seconds "$started")."

@@ -20,11 +20,14 @@ summary() {
     local ran=${#results[@]}
     echo
     printf '  %s\n' "${results[@]}"
-    echo "Summary: $((ran - failed)) of $ran stages passed; ctest ran $ctest_programs test programs, $((ctest_programs - ctest_failed)) passed, $ctest_failed failed."
+    echo "Summary: $((ran - failed)) of $ran stages passed; ctest ran $(count "$ctest_programs" "test program"), $((ctest_programs - ctest_failed)) passed, $ctest_failed failed."
 }
 trap summary EXIT
 record() {  # record NAME STATUS [DETAIL]
     if [ "$2" -eq 0 ]; then results+=("$1: passed${3:+ ($3)}"); else results+=("$1: FAILED${3:+ ($3)}"); failed=$((failed + 1)); fi
+}
+count() {  # count N NOUN: "1 program", "3 programs"
+    if [ "$1" = 1 ]; then echo "1 $2"; else echo "$1 $2s"; fi
 }
 not_run() {  # not_run NAME WHY
     echo "Not run: $2."
@@ -66,9 +69,9 @@ run_ctest() {
     ctest_programs=$((ctest_programs + ${total:-0}))
     ctest_failed=$((ctest_failed + ${bad:-0}))
     if [ "$status" -eq 0 ] && [ -n "$total" ]; then
-        record "ctest $1" 0 "$total programs"
+        record "ctest $1" 0 "$(count "$total" program)"
     elif [ -n "$total" ] && [ "${bad:-0}" -gt 0 ]; then
-        record "ctest $1" 1 "$bad of $total programs failed: $names"
+        record "ctest $1" 1 "$bad of $(count "$total" program) failed: $names"
     else
         record "ctest $1" 1 "ctest exit status $status, ${total:-no} programs counted"
     fi
@@ -119,7 +122,7 @@ if [ "$wine_ready" = 1 ] && [ -n "${built[win32]:-}" ]; then
         done_actions=$(echo "$out" | sed -n 's/^explorer: \([0-9]*\) passed.*/\1/p' | tail -1)
         explorer_actions=$((explorer_actions + ${done_actions:-0}))
     done
-    record "explorer" "$explorer_status" "$explorer_actions actions"
+    record "explorer" "$explorer_status" "$(count "$explorer_actions" action)"
 else
     not_run "explorer" "no Wine or no 32-bit build"
 fi
@@ -133,7 +136,7 @@ if [ -n "${built[fuzz]:-}" ]; then
     runs=$(echo "$fuzz_log" | sed -n 's/^stat::number_of_executed_units: *\([0-9]*\).*/\1/p')
     if [ "$fuzz_status" -eq 0 ]; then
         echo "$fuzz_log" | tail -6
-        record "fuzzing" 0 "${runs:-?} runs"
+        record "fuzzing" 0 "$(count "${runs:-0}" run)"
     else
         echo "$fuzz_log" | grep -E 'ERROR|SUMMARY|runtime error|Test unit written|^Base64' | head -10
         unit=$(echo "$fuzz_log" | sed -n 's/.*Test unit written to \(.*\)$/\1/p' | tail -1)

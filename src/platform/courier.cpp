@@ -1,7 +1,6 @@
 #include "platform/courier.h"
 
 #include <algorithm>
-#include <set>
 
 namespace velkora {
 
@@ -75,7 +74,7 @@ void Courier::Forget(std::map<Handle, Box>::iterator box) {
 void Courier::Walked(const std::shared_ptr<const Parcel>& parcel,
                      const std::vector<std::pair<Handle, std::uint64_t>>& windows) {
     walking_ = false;
-    std::set<Handle> seen;
+    const std::uint64_t walk = ++walks_;
     for (const auto& [window, receiver] : windows) {
         auto [it, fresh] = boxes_.try_emplace(window);
         Box& box = it->second;
@@ -84,7 +83,7 @@ void Courier::Walked(const std::shared_ptr<const Parcel>& parcel,
             Line& line = lines_[receiver];
             if (line.windows++ == 0) line.turn = ++turns_;
         }
-        seen.insert(window);
+        box.walk = walk;
         if (box.refused) continue;
         box.waiting = parcel;
         Queue(window, box);
@@ -92,7 +91,7 @@ void Courier::Walked(const std::shared_ptr<const Parcel>& parcel,
     // A window the walk no longer finds, with nothing under way, is forgotten.
     for (auto it = boxes_.begin(); it != boxes_.end();) {
         auto here = it++;
-        if (!seen.count(here->first) && !here->second.sending && (!here->second.waiting || here->second.refused)) Forget(here);
+        if (here->second.walk != walk && !here->second.sending && (!here->second.waiting || here->second.refused)) Forget(here);
     }
 }
 
@@ -115,7 +114,7 @@ void Courier::Done(const Job& job, Sent sent, Clock::time_point now) {
             ++line.timeouts;
             line.due = now + Pause(line.timeouts);
             box.queued = true;
-            line.queue.push_front(job.window);
+            line.queue.insert(line.queue.begin(), job.window);
             break;
         case Sent::Refused:
             box.refused = true;
@@ -148,7 +147,7 @@ Courier::Job Courier::Next(Clock::time_point now) {
     line.turn = ++turns_;
     job.kind = Job::Send;
     job.window = line.queue.front();
-    line.queue.pop_front();
+    line.queue.erase(line.queue.begin());
     Box& box = boxes_.at(job.window);
     box.queued = false;
     box.sending = true;

@@ -31,7 +31,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -118,9 +117,10 @@ private:
         bool queued = false;                    // in its line's queue
         bool sending = false;
         bool refused = false;
+        std::uint64_t walk = 0;  // the last walk that found it
     };
     struct Line {  // one receiving thread's windows
-        std::deque<Handle> queue;   // windows with a record waiting, in turn
+        std::vector<Handle> queue;  // windows with a record waiting, in turn
         std::size_t windows = 0;    // boxes on this line
         bool busy = false;          // a worker sends to one of them
         int timeouts = 0;           // in a row
@@ -156,7 +156,7 @@ private:
     bool walking_ = false;
     std::map<Handle, Box> boxes_;
     std::map<std::uint64_t, Line> lines_;
-    std::uint64_t turns_ = 0;
+    std::uint64_t turns_ = 0, walks_ = 0;
     int workers_ = 0;
     std::vector<Idle*> idle_;  // the last one went idle last
     // The walker's own: each window's receiving thread, asked once.
