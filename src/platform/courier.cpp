@@ -232,6 +232,16 @@ void Courier::CallHelp(std::unique_lock<std::mutex>& hold) {
 
 void Courier::Work() {
     std::unique_lock<std::mutex> hold(lock_);
+    try {
+        Serve(hold);
+    } catch (...) {  // out of memory: this worker ends, and is counted out
+        if (!hold.owns_lock()) hold.lock();
+    }
+    --workers_;
+    settled_.notify_all();
+}
+
+void Courier::Serve(std::unique_lock<std::mutex>& hold) {
     auto idleSince = Now();
     for (;;) {
         const Job job = Next(Now());
@@ -245,17 +255,19 @@ void Courier::Work() {
         // Nothing due: wait for a record or a line's next try. Once it has
         // lingered a worker ends, unless it is the last and a line still waits.
         const bool lingered = Now() >= idleSince + Linger();
-        if (lingered && (!Pending() || workers_ > 1)) break;
+        if (lingered && (!Pending() || workers_ > 1)) return;
         auto wake = NextDue();
         if (!lingered) wake = std::min(wake, idleSince + Linger());
         Idle me;
         idle_.push_back(&me);
+        struct Listed {  // off the list however the wait ends
+            std::vector<Idle*>& idle;
+            Idle* me;
+            ~Listed() { idle.erase(std::find(idle.begin(), idle.end(), me)); }
+        } listed{idle_, &me};
         if (wake == Clock::time_point::max()) me.wake.wait(hold, [&] { return me.woken; });
         else me.wake.wait_until(hold, wake, [&] { return me.woken; });
-        idle_.erase(std::find(idle_.begin(), idle_.end(), &me));
     }
-    --workers_;
-    settled_.notify_all();
 }
 
 bool Courier::Finish(Ms bound) {

@@ -142,6 +142,7 @@ private:
     void CallHelp(std::unique_lock<std::mutex>& hold);
     void WakeOne();
     void Run(const Job& job, std::unique_lock<std::mutex>& hold);
+    void Serve(std::unique_lock<std::mutex>& hold);
 
     // A worker waiting for something to do; the one that went idle last is
     // woken first, so that workers a burst made linger out and end.
