@@ -34,6 +34,9 @@ namespace {
 
 constexpr LPARAM kNinSelect = 0x400, kNinKeySelect = 0x401;
 
+// "1 record", "2 records".
+std::string Count(std::size_t n, const char* noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); }
+
 enum Kind {
     kClickAt, kClickOn, kDrag, kKey, kType, kClipboard, kTrayEvent, kSecondStart, kBroadcast, kMessenger, kClose, kKinds
 };
@@ -154,6 +157,13 @@ public:
         return Check(why) && (++steps_ % kQuietEvery != 0 || Quiet(why));
     }
     std::size_t Records() const { return healthy_ ? healthy_->Count() : 0; }
+    // What the run met: quiet points (and the longest wait at one), late
+    // messengers, and hangs of a while.
+    std::string Mix() const {
+        return Count(quiets_, "quiet point") + " (longest wait " + std::to_string(longestQuietMs_ / 1000) + "." +
+               std::to_string(longestQuietMs_ % 1000 / 100) + " s), " + Count(lates_, "late messenger") + ", " +
+               Count(hangs_, "hang") + " of a while";
+    }
 
 private:
     bool StartApp() {
@@ -302,6 +312,7 @@ private:
                 e.stopped = OpenThread(THREAD_SUSPEND_RESUME, FALSE, ReceiverThread(*e.receiver));
                 if (e.stopped) SuspendThread(e.stopped);
                 e.until = GetTickCount64() + 3000 + 2000 * static_cast<ULONGLONG>(how);
+                ++hangs_;
                 break;
             }
             return;
@@ -317,7 +328,9 @@ private:
         e.receiver = std::make_unique<Receiver>();
         e.hungForGood = what == 2;
         const std::wstring args = what == 0 ? L"" : what == 1 ? L"--stall " + std::to_wstring(2000 + 1000 * how) : L"--stall 600000";
-        if (e.receiver->Start(args)) extra_.push_back(std::move(e));
+        if (!e.receiver->Start(args)) return;
+        lates_ += what == 1;
+        extra_.push_back(std::move(e));
     }
     static DWORD ReceiverThread(Receiver& r) {
         for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kMessengerWindowClass, nullptr)) != nullptr;) {
@@ -353,11 +366,14 @@ public:
         if (!WaitUntil([&] { return healthy_->Count() > 0 && healthy_->Records().back()["show"] == "0"; }, 5000))
             return Fail(why, "the turn-off did not reach the healthy messenger");
         const std::string last = LastRaw(*healthy_);
+        const ULONGLONG start = GetTickCount64();
         for (std::size_t i = 0; i < extra_.size(); ++i) {
             if (extra_[i].hungForGood) continue;
             if (!WaitUntil([&] { return LastRaw(*extra_[i].receiver) == last; }, 30000))
                 return Fail(why, "messenger " + std::to_string(i + 1) + " did not end on the last record published");
         }
+        ++quiets_;
+        longestQuietMs_ = std::max(longestQuietMs_, GetTickCount64() - start);
         return CheckRecords(why);
     }
 
@@ -531,13 +547,16 @@ private:
     std::vector<long long> actionStarts_;  // when each action began
     int checks_ = 0;
     std::size_t steps_ = 0;
+    int quiets_ = 0, lates_ = 0, hangs_ = 0;
+    ULONGLONG longestQuietMs_ = 0;
 };
 
 constexpr int kNotStarted = -2;
 
 // Runs `actions` from a fresh start; the index of the first violation, -1
 // when there was none, kNotStarted when the programs could not be started.
-int Run(const std::vector<Action>& actions, int bound, std::string& why, std::size_t* records = nullptr) {
+int Run(const std::vector<Action>& actions, int bound, std::string& why, std::size_t* records = nullptr,
+        std::string* mix = nullptr) {
     Explorer explorer(bound);
     if (!explorer.Start()) {
         why = "Velkora or the receiver could not be started";
@@ -547,6 +566,7 @@ int Run(const std::vector<Action>& actions, int bound, std::string& why, std::si
         if (!explorer.Step(actions[i], why)) return static_cast<int>(i);
     if (!actions.empty() && !explorer.Quiet(why)) return static_cast<int>(actions.size()) - 1;
     if (records) *records = explorer.Records();
+    if (mix) *mix = explorer.Mix();
     return -1;
 }
 
@@ -587,11 +607,12 @@ int main(int argc, char** argv) {
     std::string why;
     int failedAt = -1;
     std::size_t records = 0;
+    std::string mix;
     if (!replay.empty()) {
         std::ifstream in(replay);
         for (std::string line; std::getline(in, line);)
             if (!line.empty()) actions.push_back(Action::Parse(line));
-        failedAt = Run(actions, bound, why, &records);
+        failedAt = Run(actions, bound, why, &records, &mix);
         if (failedAt == kNotStarted) {
             std::printf("explorer: %s\nexplorer: 0 passed, 1 failed\n", why.c_str());
             return 1;
@@ -613,12 +634,12 @@ int main(int argc, char** argv) {
         }
         if (failedAt < 0 && !actions.empty() && !explorer.Quiet(why)) failedAt = static_cast<int>(actions.size()) - 1;
         records = explorer.Records();
+        mix = explorer.Mix();
     }
     const std::string run = replay.empty() ? "seed " + std::to_string(seed) : "replaying " + replay;
-    auto plural = [](std::size_t n, const char* one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); };
     if (failedAt < 0) {
-        std::printf("explorer: %s, %s, %s received, no violation\n", run.c_str(), plural(actions.size(), "action").c_str(),
-                    plural(records, "record").c_str());
+        std::printf("explorer: %s, %s, %s received, %s, no violation\n", run.c_str(), Count(actions.size(), "action").c_str(),
+                    Count(records, "record").c_str(), mix.c_str());
         std::printf("explorer: %zu passed, 0 failed\n", actions.size());
         return 0;
     }
