@@ -401,7 +401,8 @@ private:
         if (!app_) return Fail(why, "Velkora could not be started again");
         if (closeFailed_) return Fail(why, "the program did not end when closed");
         if (app_->Proc().Exited(0)) return Fail(why, "the program ended untold");
-        // The window answers at once, whatever the messengers do.
+        // The window answers at once, whatever the messengers do: a window
+        // that waited on one would take a second or more.
         const ULONGLONG start = GetTickCount64();
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutW(app_->Main(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result) ||
