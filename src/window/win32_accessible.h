@@ -1,18 +1,19 @@
 // What a screen reader finds in Velkora's window, through the accessibility
-// interface (IAccessible) as Windows and Wine provide it. Each control
+// interface (IAccessible) as Windows and Wine provide it. Each child window
 // answers WM_GETOBJECT with the system's own object, named from the window's
 // description when it has no caption. The main window's client area answers
-// with an object of its own that a reader walks as it walks any dialog: its
-// children are the child windows a user can see, each as that window's own
-// object, then the painted labels as simple elements. Names are read when
-// asked; enumeration, navigation, hit-testing and locations cover both kinds;
-// a default action is posted to the window, so that the reader's call returns
-// before anything happens (closing the program, say).
+// with an object of its own, walked as a dialog is: its children, numbered
+// from 1 and made whenever a reader asks, are the child windows a user can
+// see, then the painted controls; every child is an object of its own whose
+// parent is that client object. Names and states are read when asked;
+// enumeration, navigation, hit-testing and places follow the window, in the
+// one order in which the controls lie on it. A painted control's default
+// action is posted to the window, so that the reader's call returns before
+// anything happens (closing the program, say); a disabled window takes none.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,34 +21,50 @@
 
 namespace velkora {
 
-// The answer to WM_GETOBJECT(OBJID_CLIENT) for a control: the standard
+// A control without a window of its own, as a reader hears it.
+class AccessibleElement {
+public:
+    virtual Text ReaderName() const = 0;    // read each time it is asked for
+    virtual long ReaderRole() const = 0;    // ROLE_SYSTEM_*
+    virtual long ReaderState() const = 0;   // its own STATE_SYSTEM_*; the window adds whether it is seen and enabled
+    virtual Text ReaderAction() const = 0;  // the default action's name; empty when it has none
+    virtual RECT ReaderPlace() const = 0;   // client pixels
+
+protected:
+    ~AccessibleElement() = default;
+};
+
+// The main window's client area as a reader walks it.
+class AccessibleTree {
+public:
+    struct Child {
+        HWND window = nullptr;                       // a child window, or
+        const AccessibleElement* element = nullptr;  // a painted control
+        bool operator==(const Child&) const = default;
+    };
+    virtual HWND Window() const = 0;
+    // The children as they are now, in reading order: child ids 1 to n.
+    virtual std::vector<Child> Children() const = 0;
+    // The child a click at a client point reaches; none over the bare window.
+    virtual Child ChildAt(POINT client) const = 0;
+    // Does what a click on the element does, once the reader's call has
+    // returned; false when it cannot be asked for.
+    virtual bool Act(const AccessibleElement& element) const = 0;
+
+protected:
+    ~AccessibleTree() = default;
+};
+
+// The answer to WM_GETOBJECT(OBJID_CLIENT) for a child window: the standard
 // object with the control's role (ROLE_SYSTEM_*), named `name` (its caption
-// when empty), and ticked in its state when a check box or option button is.
-// 0 when no object can be made (the system's own answer stands then).
-LRESULT ControlAccessibleObject(HWND control, WPARAM flags, long role, const Text& name);
-
-// A painted label as a reader sees it.
-struct AccessibleElement {
-    std::function<Text()> name;  // read each time it is asked for
-    long role;                   // ROLE_SYSTEM_PUSHBUTTON, _LINK or _STATICTEXT
-    RECT place;                  // client pixels
-    Text actionName;             // empty when it does nothing
-};
-
-// The client area's children. Child ids run from 1: first `windows`, then
-// `elements`. The main window owns it; an object a reader holds sees it go
-// with the window.
-struct AccessibleTree {
-    HWND window = nullptr;
-    UINT actionMessage = 0;  // posted to `window` with the element's index as wParam
-    std::vector<HWND> windows;
-    std::vector<AccessibleElement> elements;
-
-    long ElementId(std::size_t index) const { return static_cast<long>(windows.size() + 1 + index); }
-};
+// when empty), ticked in its state when a check box or option button is, and
+// a child of `parent`'s client object. 0 when no object can be made (the
+// system's own answer stands then).
+LRESULT ControlAccessibleObject(HWND control, WPARAM flags, long role, const Text& name,
+                                std::weak_ptr<const AccessibleTree> parent);
 
 // The answer to WM_GETOBJECT(OBJID_CLIENT) for the main window. 0 when no
-// object can be made.
-LRESULT ClientAccessibleObject(WPARAM flags, const std::shared_ptr<const AccessibleTree>& tree);
+// object can be made. An object a reader holds sees the tree go with the window.
+LRESULT ClientAccessibleObject(WPARAM flags, std::weak_ptr<const AccessibleTree> tree);
 
 }  // namespace velkora

@@ -38,8 +38,19 @@ LRESULT Win32Child::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS: return OnFocusChange(message, wParam, lParam);
         case WM_KILLFOCUS: return OnFocusChange(message, wParam, lParam);
         case WM_GETOBJECT: return OnGetObject(wParam, lParam);
+        case WM_SHOWWINDOW: return OnShownOrEnabled(message, wParam, lParam);
+        case WM_ENABLE: return OnShownOrEnabled(message, wParam, lParam);
         default: return OnMessage(message, wParam, lParam);
     }
+}
+
+// A reader holding the control's object (its client object, the one the
+// window's walk hands out) hears it shown, hidden, enabled or disabled.
+LRESULT Win32Child::OnShownOrEnabled(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = OnMessage(message, wParam, lParam);
+    if (message == WM_ENABLE) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    else if (lParam == 0) NotifyWinEvent(wParam ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    return result;
 }
 
 LRESULT Win32Child::OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -60,7 +71,8 @@ LRESULT Win32Child::OnGetObject(WPARAM flags, LPARAM objectId) {
             case Kind::ListBox: role = ROLE_SYSTEM_LIST; break;
             default: break;
         }
-        if (const LRESULT object = ControlAccessibleObject(hwnd_, flags, role, AccessibleName(spec_))) return object;
+        if (const LRESULT object = ControlAccessibleObject(hwnd_, flags, role, AccessibleName(spec_), host_.ReaderTree()))
+            return object;
     }
     return OnMessage(WM_GETOBJECT, flags, objectId);
 }

@@ -1,23 +1,26 @@
 // The Win32 backing of the control model. Each control that is a child window
 // is a thin wrapper, a Window that subclasses it and owns its messages: the
 // parent's window base reflects to it its notifications (WM_COMMAND), its
-// colours (WM_CTLCOLOR*) and its drawing (WM_DRAWITEM). Labels and the banner
-// are windowless, drawn and hit-tested by the main window, as in the toolkit
-// the window was designed for.
+// colours (WM_CTLCOLOR*) and its drawing (WM_DRAWITEM). Labels, lines and the
+// banner have no windows (win32_windowless.h), as in the toolkit the window
+// was designed for.
 #pragma once
 
 #include <windows.h>
+
+#include <memory>
 
 #include "platform/win32_platform.h"
 #include "platform/win32_text.h"
 #include "window/controls.h"
 #include "window/form1_layout.h"
+#include "window/win32_accessible.h"
 #include "window/win32_paint.h"
 #include "window/win32_window_base.h"
 
 namespace velkora {
 
-// What a child control asks of the window it sits on.
+// What a control asks of the window it sits on.
 class Win32ControlHost {
 public:
     virtual HWND Hwnd() const = 0;
@@ -25,6 +28,10 @@ public:
     virtual Win32Paints& Paints() = 0;
     virtual RECT Place(const ControlSpec& spec) const = 0;  // client pixels at the window's DPI
     virtual void FocusMoved() = 0;  // a control took or lost the keyboard focus
+    // The window's client area as a screen reader walks it.
+    virtual std::weak_ptr<const AccessibleTree> ReaderTree() const = 0;
+    // Tells a screen reader that a painted control changed (EVENT_OBJECT_*).
+    virtual void Announce(const AccessibleElement& element, DWORD event) = 0;
 
 protected:
     ~Win32ControlHost() = default;
@@ -40,6 +47,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFocusChange(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnShownOrEnabled(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
     // Creates the window at the place the description gives, with its font;
     // raises an error when the system refuses.
@@ -142,46 +150,6 @@ private:
     UINT_PTR id_;
     int interval_;
     bool enabled_ = false;
-};
-
-// A windowless control: its place on the main window.
-class Win32Windowless {
-public:
-    Win32Windowless(HWND parent, RECT rect) : parent_(parent), rect_(rect) {}
-    const RECT& Rect() const { return rect_; }
-
-protected:
-    void Invalidate() const { InvalidateRect(parent_, &rect_, FALSE); }
-    HWND parent_;
-    RECT rect_;
-};
-
-class Win32Label final : public Label, public Win32Windowless {
-public:
-    Win32Label(HWND parent, RECT rect, Text caption) : Win32Windowless(parent, rect), caption_(std::move(caption)) {}
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool enabled) override { enabled_ = enabled; }
-    Text Caption() const override { return caption_; }
-    void SetCaption(const Text& caption) override {
-        if (caption == caption_) return;
-        caption_ = caption;
-        Invalidate();
-        // A reader holding the label's element hears the new text.
-        if (accessibleId_) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, parent_, OBJID_CLIENT, accessibleId_);
-    }
-    void SetAccessibleId(long id) { accessibleId_ = id; }
-
-private:
-    Text caption_;
-    long accessibleId_ = 0;  // the label's child id in the window's client object
-    bool enabled_ = true;
-};
-
-class Win32Image final : public Image, public Win32Windowless {
-public:
-    using Win32Windowless::Win32Windowless;
-    bool Enabled() const override { return true; }
-    void SetEnabled(bool) override {}
 };
 
 // An invisible picture box with a window of its own: the owner of the

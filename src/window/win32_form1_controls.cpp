@@ -1,6 +1,11 @@
 #include "window/win32_form1_controls.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+
+#include <algorithm>
+
+#include "resource_ids.h"
 
 namespace velkora {
 
@@ -14,18 +19,21 @@ void Form1Controls::Create() {
         std::unique_ptr<Control> control;
         switch (s.kind) {
             case Kind::Label: {
-                auto label = std::make_unique<Win32Label>(window_, r, s.text ? Text(s.text) : Text());
-                windowless_.push_back({&s, label.get(), r});
+                auto label = std::make_unique<Win32Label>(host, s);
+                painted_.push_back(label.get());
                 control = std::move(label);
                 break;
             }
             case Kind::Image: {
-                auto image = std::make_unique<Win32Image>(window_, r);
-                windowless_.push_back({&s, image.get(), r});
+                auto image = std::make_unique<Win32Image>(host, s, IDR_BANNER);
+                painted_.push_back(image.get());
                 control = std::move(image);
                 break;
             }
-            case Kind::Line: windowless_.push_back({&s, nullptr, r}); break;
+            case Kind::Line:
+                lines_.push_back(std::make_unique<Win32Line>(host, s));
+                painted_.push_back(lines_.back().get());
+                break;
             case Kind::PictureBox: control = std::make_unique<Win32PictureBox>(host, s, picture_); break;
             case Kind::CheckBox: control = std::make_unique<Win32CheckBox>(host, s); break;
             case Kind::OptionButton:  // the first of the group starts selected
@@ -87,18 +95,58 @@ RECT Form1Controls::Place(const ControlSpec& s) const {
     return RECT{px(s.left), px(s.top), px(s.left + s.width), px(s.top + s.height)};
 }
 
-const Form1Controls::Windowless* Form1Controls::HitTest(int x, int y) const {
-    // The last drawn lies on top: labels over the banner take the press.
-    const POINT p{x, y};
-    for (auto it = windowless_.rbegin(); it != windowless_.rend(); ++it)
-        if (it->control && PtInRect(&it->rect, p)) return &*it;
-    return nullptr;
+bool Form1Controls::Seen(HWND child) const {
+    RECT r{}, client{}, seen{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+    GetClientRect(window_, &client);
+    return (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&seen, &r, &client);
 }
 
-const Form1Controls::Windowless* Form1Controls::WindowlessNamed(const char* name) const {
-    for (const Windowless& w : windowless_)
-        if (name && std::string_view(w.spec->name) == name) return &w;
-    return nullptr;
+Form1Controls::Reached Form1Controls::At(POINT p) const {
+    // Child windows lie over the painted controls, the first made on top (as
+    // the system keeps them); a disabled one covers what lies under it too.
+    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+        if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && PtInRect(&r, p)) return {child, nullptr};
+    }
+    // Of the painted controls, the last drawn lies on top: labels over the banner.
+    for (auto it = painted_.rbegin(); it != painted_.rend(); ++it)
+        if ((*it)->Hit(p)) return {nullptr, *it};
+    return {};
+}
+
+Win32Label* Form1Controls::LabelNamed(const char* name) {
+    return name ? dynamic_cast<Win32Label*>(Find(name)) : nullptr;
+}
+
+std::vector<AccessibleTree::Child> Form1Controls::Children() const {
+    std::vector<Child> children;
+    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (Seen(child)) children.push_back({child, nullptr});
+    for (const Win32Windowless* painted : painted_)
+        if (const AccessibleElement* element = painted->Reader()) children.push_back({nullptr, element});
+    return children;
+}
+
+AccessibleTree::Child Form1Controls::ChildAt(POINT p) const {
+    const Reached top = At(p);
+    if (top.window) return {Seen(top.window) ? top.window : nullptr, nullptr};
+    return {nullptr, top.painted ? top.painted->Reader() : nullptr};
+}
+
+bool Form1Controls::Act(const AccessibleElement& element) const {
+    // Posted: the reader's call returns before the click runs (which may end the program).
+    const auto it = std::find_if(painted_.begin(), painted_.end(), [&](const Win32Windowless* p) { return p->Reader() == &element; });
+    return it != painted_.end() && PostMessageW(window_, kActMessage, static_cast<WPARAM>(it - painted_.begin()), 0);
+}
+
+void Form1Controls::Announce(const AccessibleElement& element, DWORD event) {
+    const std::vector<Child> children = Children();
+    const auto it = std::find(children.begin(), children.end(), Child{nullptr, &element});
+    if (it != children.end()) NotifyWinEvent(event, window_, OBJID_CLIENT, static_cast<LONG>(it - children.begin() + 1));
 }
 
 }  // namespace velkora

@@ -1,6 +1,11 @@
 // The window's controls, made from its description at the screen's DPI: the
-// child windows, the windowless labels, lines and banner, the timers and the
-// tooltips; found by name for Form1. The main window owns it.
+// child windows, the painted controls (labels, lines, the banner), the
+// timers and the tooltips; found by name for Form1. It keeps the one order
+// in which they lie on the window: child windows over painted controls, the
+// painted ones in the order they are drawn, the last on top. Painting, the
+// pointer, the keyboard's focus mark and the screen reader all go by it; the
+// reader's tree is made from it whenever a reader asks. The main window owns
+// it.
 #pragma once
 
 #include <windows.h>
@@ -12,18 +17,25 @@
 #include <vector>
 
 #include "window/controls.h"
+#include "window/win32_accessible.h"
 #include "window/win32_controls.h"
 #include "window/win32_paint.h"
+#include "window/win32_windowless.h"
 
 namespace velkora {
 
-class Form1Controls final : public ControlSet, public Win32ControlHost {
+class Form1Controls final : public ControlSet,
+                            public Win32ControlHost,
+                            public AccessibleTree,
+                            public std::enable_shared_from_this<Form1Controls> {
 public:
-    // A control without a window of its own, where the window draws it.
-    struct Windowless {
-        const ControlSpec* spec;
-        Win32Windowless* control;  // null for a line
-        RECT rect;
+    // Posted to the window with a painted control's index: do what a click on it does.
+    static constexpr UINT kActMessage = WM_APP + 2;
+
+    // What lies on top at a client point.
+    struct Reached {
+        HWND window = nullptr;              // a child window a user sees, or
+        Win32Windowless* painted = nullptr;  // the painted control drawn last there
     };
 
     // `focusMoved` runs whenever a control takes or loses the keyboard focus.
@@ -41,16 +53,27 @@ public:
     void FocusMoved() override {
         if (focusMoved_) focusMoved_();
     }
+    std::weak_ptr<const AccessibleTree> ReaderTree() const override { return weak_from_this(); }
+    void Announce(const AccessibleElement& element, DWORD event) override;
 
-    const std::vector<Windowless>& WindowlessControls() const { return windowless_; }
-    const Windowless* HitTest(int x, int y) const;  // the windowless control on top at a client point
-    const Windowless* WindowlessNamed(const char* name) const;
+    // The painted controls, in the order they are drawn.
+    const std::vector<Win32Windowless*>& Painted() const { return painted_; }
+    Reached At(POINT client) const;
+    Win32Label* LabelNamed(const char* name);
     const std::vector<Win32CommandButton*>& Buttons() const { return buttons_; }
     Win32CommandButton* ActivateButton() const { return activateButton_; }  // Enter's button unless another has the focus
     Win32Timer* TimerWithId(UINT_PTR id) const { return id >= 1 && id <= timers_.size() ? timers_[id - 1] : nullptr; }
 
+    // AccessibleTree
+    HWND Window() const override { return window_; }
+    std::vector<Child> Children() const override;
+    Child ChildAt(POINT client) const override;
+    bool Act(const AccessibleElement& element) const override;
+
 private:
     void AddTooltip(const ControlSpec& spec, const RECT& rect);
+    // A child window a reader finds: shown, and on the window's client area.
+    bool Seen(HWND child) const;
 
     HWND window_;
     HINSTANCE instance_;
@@ -58,7 +81,8 @@ private:
     HICON picture_;
     std::function<void()> focusMoved_;
     std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
-    std::vector<Windowless> windowless_;
+    std::vector<std::unique_ptr<Win32Line>> lines_;  // the painted controls that are no controls of the model
+    std::vector<Win32Windowless*> painted_;
     std::vector<Win32CommandButton*> buttons_;
     Win32CommandButton* activateButton_ = nullptr;
     std::vector<Win32Timer*> timers_;

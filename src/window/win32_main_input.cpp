@@ -1,32 +1,29 @@
-// The main window's input: presses on the windowless labels and the banner,
-// the window's own move for the right and middle buttons, the pointer over
-// the acting labels, and where the keyboard focus shows and Enter goes.
+// The main window's input: presses on the painted controls (each takes its
+// own), the window's own move for the right and middle buttons, the pointer
+// over the acting labels, and where the keyboard focus shows and Enter goes.
 #include "window/win32_main_window.h"
 
 namespace velkora {
 
-LRESULT MainWindow::OnButtonDown(int key, int x, int y) {
-    const Windowless* hit = controls_->HitTest(x, y);
-    if (hit && hit->spec->kind == Kind::Label && key == VK_LBUTTON) {
+// A disabled window (a message box is up) gets no input from a hand; one
+// posted to it is refused the same.
+LRESULT MainWindow::OnButtonDown(int key, int x, int y, bool second) {
+    if (!IsWindowEnabled(hwnd_)) return 0;
+    Win32Windowless* hit = controls_->At(POINT{x, y}).painted;
+    if (hit && hit->Press(key, second)) {
         pressed_ = hit;  // a label's click comes on release over the same label
         SetCapture(hwnd_);
-    } else if (hit && hit->spec->kind == Kind::Image) {
-        // Any button moves the window: the handler asks for the system's move.
-        auto* image = static_cast<Win32Image*>(hit->control);
-        if (image->MouseDown) image->MouseDown();
     }
     return 0;
 }
 
 LRESULT MainWindow::OnButtonUp(int key, int x, int y) {
     if (move_.key == key) EndButtonMove();
-    const Windowless* pressed = pressed_;
+    Win32Windowless* pressed = pressed_;
     if (key != VK_LBUTTON || !pressed) return 0;
     pressed_ = nullptr;
     ReleaseCapture();
-    const POINT p{x, y};
-    auto* label = static_cast<Win32Label*>(pressed->control);
-    if (PtInRect(&pressed->rect, p) && label->Enabled() && label->Click) label->Click();
+    if (IsWindowEnabled(hwnd_)) pressed->Release(controls_->At(POINT{x, y}).painted == pressed);
     return 0;
 }
 
@@ -76,8 +73,8 @@ LRESULT MainWindow::OnSetCursor(HWND hwnd, int hitTest, UINT message, WPARAM wPa
         POINT p;
         GetCursorPos(&p);
         ScreenToClient(hwnd_, &p);
-        const Windowless* hit = controls_->HitTest(p.x, p.y);
-        if (hit && hit->spec->handCursor) {
+        const Win32Windowless* hit = controls_->At(p).painted;
+        if (hit && hit->HandCursor()) {
             SetCursor(hand_);
             return TRUE;
         }
@@ -96,19 +93,11 @@ void MainWindow::FocusMoved() {
     for (Win32CommandButton* button : controls_->Buttons()) button->SetDefault(button == pressedByEnter);
     // A control without a caption shows its focus on the label that names it.
     const auto* focused = dynamic_cast<const Win32Child*>(Window::From(GetFocus()));
-    const Windowless* mark = focused ? controls_->WindowlessNamed(focused->Spec().namedBy) : nullptr;
+    Win32Label* mark = focused ? controls_->LabelNamed(focused->Spec().namedBy) : nullptr;
     if (mark == focusMark_) return;
-    InvalidateFocusMark();
+    if (focusMark_) focusMark_->SetFocusMark(false);
     focusMark_ = mark;
-    InvalidateFocusMark();
-}
-
-void MainWindow::InvalidateFocusMark() {
-    if (!focusMark_) return;
-    RECT area = focusMark_->rect;  // the mark lies just outside the text, which may run past the label's right edge
-    InflateRect(&area, 2, 2);
-    area.right = MulDiv(kFormWidthTwips, dpi_, 1440);
-    InvalidateRect(hwnd_, &area, FALSE);
+    if (mark) mark->SetFocusMark(true);
 }
 
 LRESULT MainWindow::OnGetDefaultId() {
@@ -130,7 +119,7 @@ LRESULT MainWindow::OnActivate(int state) {
 
 LRESULT MainWindow::OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = Default(message, wParam, lParam);
-    InvalidateFocusMark();  // drawn again with the keyboard cues as they are now
+    if (focusMark_) focusMark_->InvalidateFocusMark();  // drawn again with the keyboard cues as they are now
     return result;
 }
 

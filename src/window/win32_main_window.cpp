@@ -5,7 +5,6 @@
 #include <windowsx.h>
 
 #include "resource_ids.h"
-#include "window/win32_accessible.h"
 
 namespace velkora {
 
@@ -31,7 +30,8 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
     startedAgain_ = RegisterWindowMessageW(kStartedAgainMessage);
 
     const auto* className = reinterpret_cast<const wchar_t*>(kMainWindowClass);
-    RegisterClassOnce(instance, className, LoadCursorW(nullptr, IDC_ARROW), icon_.get(), smallIcon_.get());
+    // Double-clicks are told apart: the second press on a label is no click.
+    RegisterClassOnce(instance, className, LoadCursorW(nullptr, IDC_ARROW), icon_.get(), smallIcon_.get(), CS_DBLCLKS);
 
     // No title bar, no system buttons, a fixed size: the banner stands in for
     // the caption. Centred in the work area.
@@ -82,6 +82,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN: return OnButtonDown(VK_LBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         case WM_RBUTTONDOWN: return OnButtonDown(VK_RBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         case WM_MBUTTONDOWN: return OnButtonDown(VK_MBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        case WM_LBUTTONDBLCLK: return OnButtonDown(VK_LBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true);
+        case WM_RBUTTONDBLCLK: return OnButtonDown(VK_RBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true);
+        case WM_MBUTTONDBLCLK: return OnButtonDown(VK_MBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true);
         case WM_LBUTTONUP: return OnButtonUp(VK_LBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         case WM_RBUTTONUP: return OnButtonUp(VK_RBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         case WM_MBUTTONUP: return OnButtonUp(VK_MBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -95,20 +98,17 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETOBJECT: return OnGetObject(wParam, lParam);
         case WM_GETMINMAXINFO: return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_SIZE: return OnSize(static_cast<UINT>(wParam));
+        case WM_ENABLE: return OnEnable();
         case kRestoreSize: return OnRestoreSize();
-        case kAccessibleAction: return OnAccessibleAction(wParam);
+        case Form1Controls::kActMessage: return OnAct(wParam);
         default: return Default(message, wParam, lParam);
     }
 }
 
 LRESULT MainWindow::OnCreate() {
     platform_.SetOwner(hwnd_);
-    controls_ = std::make_unique<Form1Controls>(hwnd_, instance_, dpi_, smallIcon_.get(), [this] { FocusMoved(); });
-    // Loaded once; a banner that cannot be loaded leaves the plain strip.
-    const RECT banner = controls_->Place(*FindSpec("Image2"));
-    banner_ = LoadJpegResource(instance_, IDR_BANNER, banner.right - banner.left, banner.bottom - banner.top);
+    controls_ = std::make_shared<Form1Controls>(hwnd_, instance_, dpi_, smallIcon_.get(), [this] { FocusMoved(); });
     controls_->Create();
-    BuildAccessibleTree();
     FocusMoved();
     form_ = std::make_unique<Form1>(platform_, *controls_);
     return 0;
@@ -157,51 +157,23 @@ LRESULT MainWindow::OnTimer(UINT_PTR id) {
     return 0;
 }
 
-// What a screen reader walks: the child windows a user can see, in their
-// order, then the labels painted in the window, the acting ones with a
-// default action. Made once; a label's changing caption is read when asked.
-void MainWindow::BuildAccessibleTree() {
-    auto tree = std::make_shared<AccessibleTree>();
-    tree->window = hwnd_;
-    tree->actionMessage = kAccessibleAction;
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        RECT seen{};
-        if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&seen, &r, &client))
-            tree->windows.push_back(child);
-    }
-    accessibleLabels_.clear();
-    for (const Windowless& w : controls_->WindowlessControls()) {
-        if (w.spec->kind != Kind::Label || BeyondTheEdge(*w.spec)) continue;
-        auto* label = static_cast<Win32Label*>(w.control);
-        const bool acts = w.spec->handCursor;
-        const Text fixedName = w.spec->tooltip ? Text(w.spec->tooltip) : Text();
-        AccessibleElement e{[label, fixedName] { return fixedName.empty() ? label->Caption() : fixedName; },
-                            acts ? (w.spec->link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_PUSHBUTTON) : ROLE_SYSTEM_STATICTEXT,
-                            w.rect, acts ? Text(w.spec->link ? u"Git" : u"Bas") : Text()};
-        label->SetAccessibleId(tree->ElementId(tree->elements.size()));
-        tree->elements.push_back(std::move(e));
-        accessibleLabels_.push_back(label);
-    }
-    accessibleTree_ = std::move(tree);
-}
-
 LRESULT MainWindow::OnGetObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return Default(WM_GETOBJECT, flags, objectId);
-    const LRESULT object = ClientAccessibleObject(flags, accessibleTree_);
+    const LRESULT object = ClientAccessibleObject(flags, controls_->ReaderTree());
     return object ? object : Default(WM_GETOBJECT, flags, objectId);
 }
 
-// A reader's default action on a label, posted by its object: what a click does.
-LRESULT MainWindow::OnAccessibleAction(WPARAM index) {
-    if (index < accessibleLabels_.size()) {
-        Win32Label* label = accessibleLabels_[index];
-        if (label->Enabled() && label->Click) label->Click();
-    }
+// A reader's default action on a painted control, posted by its object: what
+// a click does, unless the window has been disabled since (a message box).
+LRESULT MainWindow::OnAct(WPARAM painted) {
+    if (IsWindowEnabled(hwnd_) && painted < controls_->Painted().size()) controls_->Painted()[painted]->Act();
+    return 0;
+}
+
+// The painted controls are as enabled as the window: a reader hears them change with it.
+LRESULT MainWindow::OnEnable() {
+    for (const Win32Windowless* painted : controls_->Painted())
+        if (const AccessibleElement* element = painted->Reader()) controls_->Announce(*element, EVENT_OBJECT_STATECHANGE);
     return 0;
 }
 

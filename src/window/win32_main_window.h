@@ -1,8 +1,8 @@
 // The main window on Win32: the window itself, which owns its controls (made
-// from the window's description, Form1Controls), draws the windowless ones
-// (labels, lines, the banner), takes the presses on them, runs the timers,
-// and answers a screen reader for the client area. The window base reflects
-// each child control's messages to the control.
+// from the window's description, Form1Controls), paints the windowless ones
+// (labels, lines, the banner) and passes them the presses they take, runs the
+// timers, and answers a screen reader for the client area. The window base
+// reflects each child control's messages to the control.
 #pragma once
 
 #include <windows.h>
@@ -43,7 +43,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    using Windowless = Form1Controls::Windowless;
     // A move of the window that this window runs itself: the system's move
     // follows the left button only.
     struct ButtonMove {
@@ -56,7 +55,7 @@ private:
     LRESULT OnEndSession(bool ending);
     LRESULT OnPaint();
     LRESULT OnTimer(UINT_PTR id);
-    LRESULT OnButtonDown(int key, int x, int y);
+    LRESULT OnButtonDown(int key, int x, int y, bool second = false);
     LRESULT OnButtonUp(int key, int x, int y);
     LRESULT OnMouseMove();
     LRESULT OnCaptureChanged();
@@ -70,34 +69,27 @@ private:
     LRESULT OnGetMinMaxInfo(MINMAXINFO& info);
     LRESULT OnSize(UINT kind);
     LRESULT OnRestoreSize();
-    LRESULT OnAccessibleAction(WPARAM index);
+    LRESULT OnAct(WPARAM painted);
+    LRESULT OnEnable();
 
     void FocusMoved();
-    void BuildAccessibleTree();
-    void PaintBanner(HDC dc, const RECT& rect) const;
-    void PaintLabel(HDC dc, const Windowless& w, bool focusMark);
     Win32CommandButton* DefaultButton() const;  // the button Enter presses now
-    void InvalidateFocusMark();
     void EndButtonMove();
 
-    static constexpr UINT kRestoreSize = WM_APP + 1;       // posted: a maximised window takes its size back
-    static constexpr UINT kAccessibleAction = WM_APP + 2;  // posted: a reader's default action on a label
+    static constexpr UINT kRestoreSize = WM_APP + 1;  // posted: a maximised window takes its size back
 
     Win32Platform& platform_;
     HINSTANCE instance_ = nullptr;
     int dpi_ = 96;
     UINT taskbarCreated_ = 0, startedAgain_ = 0;
-    const Windowless* pressed_ = nullptr;
-    const Windowless* focusMark_ = nullptr;  // the label that names the focused control
+    Win32Windowless* pressed_ = nullptr;  // waits for the release of the left button
+    Win32Label* focusMark_ = nullptr;      // the label that names the focused control
     ButtonMove move_;
     HWND lastFocus_ = nullptr;
     HCURSOR hand_ = nullptr;
     UniqueIcon icon_, smallIcon_;
-    UniqueGdi<HBITMAP> banner_;
-    std::unique_ptr<Form1Controls> controls_;
+    std::shared_ptr<Form1Controls> controls_;  // a reader's objects hold it weakly
     std::unique_ptr<Form1> form_;
-    std::shared_ptr<AccessibleTree> accessibleTree_;
-    std::vector<Win32Label*> accessibleLabels_;  // by element index
 };
 
 }  // namespace velkora

@@ -27,10 +27,12 @@ Window::~Window() {
     if (own) DestroyWindow(hwnd);
 }
 
-void Window::RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HCURSOR cursor, HICON icon, HICON smallIcon) {
+void Window::RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HCURSOR cursor, HICON icon, HICON smallIcon,
+                               UINT style) {
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(instance, className, &wc)) return;
     wc.cbSize = sizeof wc;
+    wc.style = style;
     wc.lpfnWndProc = &Window::WindowProcedure;
     wc.hInstance = instance;
     wc.hCursor = cursor;

@@ -64,7 +64,7 @@ protected:
     // Registers a class of Velkora's own once per process; raises an error
     // when the system refuses.
     static void RegisterClassOnce(HINSTANCE instance, const wchar_t* className, HCURSOR cursor, HICON icon = nullptr,
-                                  HICON smallIcon = nullptr);
+                                  HICON smallIcon = nullptr, UINT style = 0);
     // Creates a window of such a class for this object; null when the system refuses.
     HWND CreateWindowFor(DWORD exStyle, const wchar_t* className, DWORD style, const RECT& place, HWND parent, int id,
                          HINSTANCE instance);

@@ -498,7 +498,24 @@ private:
         seenRecords_ = records.size();
         return true;
     }
-    // A screen reader's walk: every visible child has a role and a name.
+    // Who an object is, as a reader tells objects apart: its name, role and place.
+    static std::string Who(IAccessible* object, RECT* place = nullptr) {
+        VARIANT self{}, role{};
+        self.vt = VT_I4;
+        BSTR name = nullptr;
+        long x = 0, y = 0, width = 0, height = 0;
+        object->get_accName(self, &name);
+        object->get_accRole(self, &role);
+        object->accLocation(&x, &y, &width, &height, self);
+        if (place) *place = RECT{x, y, x + width, y + height};
+        std::string who = (name ? ToUtf8(FromWide(name, SysStringLen(name))) : std::string()) + ", role " +
+                          std::to_string(role.lVal) + ", " + std::to_string(x) + "," + std::to_string(y) + " " +
+                          std::to_string(width) + "x" + std::to_string(height);
+        SysFreeString(name);
+        return who;
+    }
+    // A screen reader's walk: every visible child has a role and a name, and
+    // a hit test at its middle finds it.
     bool CheckReaderWalk(std::string& why) {
         if (!IsWindowVisible(app_->Main())) return true;
         IAccessible* client = nullptr;
@@ -508,32 +525,39 @@ private:
         client->get_accChildCount(&count);
         std::vector<VARIANT> children(static_cast<std::size_t>(std::max(count, 1L)));
         AccessibleChildren(client, 0, count, children.data(), &got);
-        std::string missing;
+        std::string missing, missed;
         for (long i = 0; i < got; ++i) {
             VARIANT& child = children[static_cast<std::size_t>(i)];
-            IAccessible* object = client;
-            VARIANT id{};
-            id.vt = VT_I4;
-            id.lVal = child.vt == VT_I4 ? child.lVal : CHILDID_SELF;
-            if (child.vt == VT_DISPATCH && FAILED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object))))
-                object = nullptr;
+            IAccessible* object = nullptr;
+            if (child.vt != VT_DISPATCH || FAILED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+                missing += " child " + std::to_string(i + 1);
             if (object) {
-                VARIANT role{}, state{};
+                VARIANT self{}, role{}, state{}, hit{};
+                self.vt = VT_I4;
                 BSTR name = nullptr;
-                object->get_accRole(id, &role);
-                object->get_accState(id, &state);
-                object->get_accName(id, &name);
+                object->get_accRole(self, &role);
+                object->get_accState(self, &state);
+                object->get_accName(self, &name);
                 const bool invisible = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_INVISIBLE);
                 if (!invisible && (role.vt != VT_I4 || role.lVal == 0 || !name || !SysStringLen(name)))
                     missing += " child " + std::to_string(i + 1);
                 SysFreeString(name);
-                if (object != client) object->Release();
+                RECT r{};
+                const std::string who = Who(object, &r);
+                IAccessible* found = nullptr;
+                if (client->accHitTest((r.left + r.right) / 2, (r.top + r.bottom) / 2, &hit) == S_OK && hit.vt == VT_DISPATCH)
+                    hit.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&found));
+                if (!invisible && (!found || Who(found) != who)) missed += " " + who + " (found " + (found ? Who(found) : "no child") + ")";
+                if (found) found->Release();
+                VariantClear(&hit);
+                object->Release();
             }
             VariantClear(&child);
         }
         client->Release();
         if (got < count || got == 0) return Fail(why, "the walk returned " + std::to_string(got) + " of " + std::to_string(count));
-        return missing.empty() || Fail(why, "nameless or roleless:" + missing);
+        if (!missing.empty()) return Fail(why, "nameless or roleless:" + missing);
+        return missed.empty() || Fail(why, "a hit test at the middle missed:" + missed);
     }
 
     int answerBoundMs_;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
+#include <oleacc.h>
 #include <oleauto.h>
 
 #include <random>
@@ -13,6 +15,7 @@
 #include "sources/number_text.h"
 #include "sources/processor.h"
 #include "window/win32_controls.h"
+#include "window/win32_form1_controls.h"
 
 namespace velkora {
 namespace {
@@ -49,6 +52,92 @@ TEST_F(Com, AnUnknownObjectRaisesAnError) {
 
 // The core's number text must be exactly the platform's default conversion
 // of a double, VarBstrFromR8, for megabyte figures.
+// The screen reader's enumerator of the window's children, over the real
+// controls, in the process that holds it, as a reader's code loaded there
+// calls it (across processes the marshaller fills in a missing count):
+// every edge of its contract.
+TEST_F(Com, TheReadersEnumeratorKeepsItsContractAtEveryEdge) {
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&common);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 404, 571, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    auto controls = std::make_shared<Form1Controls>(window, GetModuleHandleW(nullptr), 96, nullptr, nullptr);
+    controls->Create();
+    IAccessible* client = nullptr;
+    IEnumVARIANT* walk = nullptr;
+    ASSERT_EQ(ObjectFromLresult(ClientAccessibleObject(0, controls->ReaderTree()), __uuidof(IAccessible), 0,
+                                reinterpret_cast<void**>(&client)),
+              S_OK);
+    ASSERT_EQ(client->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&walk)), S_OK);
+    // The name of what it handed out, and of the child with that id asked of the client.
+    auto name = [&](VARIANT item, long id) {
+        VARIANT self{}, child{};
+        self.vt = child.vt = VT_I4;
+        child.lVal = id;
+        BSTR handed = nullptr, asked = nullptr;
+        IAccessible* object = nullptr;
+        if (item.vt == VT_DISPATCH) item.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object));
+        if (object) object->get_accName(self, &handed);
+        client->get_accName(child, &asked);
+        const bool same = object && handed && asked && std::wstring(handed) == asked;
+        if (object) object->Release();
+        SysFreeString(handed);
+        SysFreeString(asked);
+        return same;
+    };
+    const auto n = static_cast<ULONG>(controls->Children().size());
+    ASSERT_EQ(n, 35u);
+    struct Edge {
+        const char* what;
+        ULONG skip;
+        HRESULT skipped;
+        ULONG asked;
+        bool counted;
+        HRESULT answered;
+        ULONG got;
+    };
+    for (const Edge& e : {Edge{"from the start", 0, S_OK, 2, true, S_OK, 2},
+                          Edge{"to the last", n - 1, S_OK, 2, true, S_FALSE, 1},
+                          Edge{"to the end", n, S_OK, 1, true, S_FALSE, 0},
+                          Edge{"past the end", n + 1, S_FALSE, 1, true, S_FALSE, 0},
+                          Edge{"as far as a count goes", 0xFFFFFFFF, S_FALSE, 1, true, S_FALSE, 0},
+                          Edge{"one without a count", 1, S_OK, 1, false, S_OK, 1},
+                          Edge{"two without a count", 0, S_OK, 2, false, E_INVALIDARG, 0},
+                          Edge{"none", 0, S_OK, 0, true, S_OK, 0}}) {
+        SCOPED_TRACE(e.what);
+        EXPECT_EQ(walk->Reset(), S_OK);
+        EXPECT_EQ(walk->Skip(e.skip), e.skipped);
+        VARIANT items[2] = {};
+        ULONG got = 99;
+        EXPECT_EQ(walk->Next(e.asked, items, e.counted ? &got : nullptr), e.answered);
+        if (e.counted) {
+            EXPECT_EQ(got, e.got);
+        }
+        for (ULONG i = 0; i < 2; ++i) {
+            if (i < e.got) EXPECT_TRUE(name(items[i], static_cast<long>(e.skip + i + 1))) << i;
+            else EXPECT_EQ(items[i].vt, VT_EMPTY) << i;
+            VariantClear(&items[i]);
+        }
+    }
+    // A copy stands where the original stood, and goes on alone.
+    EXPECT_EQ(walk->Next(1, nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(walk->Clone(nullptr), E_INVALIDARG);
+    walk->Reset();
+    walk->Skip(3);
+    IEnumVARIANT* copy = nullptr;
+    ASSERT_EQ(walk->Clone(&copy), S_OK);
+    EXPECT_EQ(walk->Skip(n), S_FALSE);
+    VARIANT item{};
+    EXPECT_EQ(copy->Next(1, &item, nullptr), S_OK);
+    EXPECT_TRUE(name(item, 4));
+    VariantClear(&item);
+    copy->Release();
+    walk->Release();
+    client->Release();
+    controls.reset();
+    DestroyWindow(window);
+}
+
 TEST(NumberText, MatchesVarBstrFromR8OnManyMegabyteFigures) {
     struct Locale { LCID lcid; const char16_t* separator; };
     std::mt19937_64 random(20261208);
