@@ -9,11 +9,11 @@ wine_env_start() {
     local dir=$1
     mkdir -p "$dir"
     if [ "${2:-}" != "--use-display" ]; then
-        echo "Starting a virtual display (Xvfb, 1024x768)."
+        echo "Starting a virtual display (Xvfb, 1280x1024)."
         rm -f "$dir/display"
         # In a session of its own: a Ctrl+C in the terminal must not end the
         # display before the Wine programs drawing on it.
-        setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+        setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
         WINE_ENV_XVFB_PID=$!
         local i
         for i in $(seq 1 100); do

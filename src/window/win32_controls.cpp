@@ -33,6 +33,12 @@ void Win32Child::Create(const wchar_t* className, DWORD style, DWORD exStyle) {
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Paints().Font(spec_.font)), FALSE);
 }
 
+void Win32Child::Replace() {
+    const RECT r = host_.Place(spec_);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Paints().Font(spec_.font)), TRUE);
+}
+
 LRESULT Win32Child::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SETFOCUS: return OnFocusChange(message, wParam, lParam);
@@ -287,11 +293,18 @@ void Win32Timer::SetEnabled(bool enabled) {
     enabled_ = enabled;
 }
 
-Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture) : picture_(picture) {
+Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec, HICON picture)
+    : host_(host), spec_(spec), picture_(picture) {
     RegisterClassOnce(host.Instance(), L"VelkoraPicture", LoadCursorW(nullptr, IDC_ARROW));
     if (!CreateWindowFor(0, L"VelkoraPicture", WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0),
                          host.Place(spec), host.Hwnd(), ControlId(spec.name), host.Instance()))
         RaiseSystemError(u"Denetim oluşturulamadı: " + NameText(spec.name));
+}
+
+void Win32PictureBox::Replace(HICON picture) {
+    picture_ = picture;
+    const RECT r = host_.Place(spec_);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The shell reports each event on the icon with the callback message,

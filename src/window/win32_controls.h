@@ -43,6 +43,8 @@ public:
     Win32Child(Win32ControlHost& host, const ControlSpec& spec) : host_(host), spec_(spec) {}
     const ControlSpec& Spec() const { return spec_; }
     HBRUSH OnControlColor(HDC dc) override;  // the description's colours
+    // Takes its place and font again from the description, at the window's DPI now.
+    void Replace();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -161,11 +163,15 @@ public:
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     Handle WindowHandle() const override { return FromHwnd(hwnd_); }
     Handle Picture() const override { return static_cast<Handle>(reinterpret_cast<std::uintptr_t>(picture_)); }
+    // The picture drawn for another DPI, and the place at it.
+    void Replace(HICON picture);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    Win32ControlHost& host_;
+    const ControlSpec& spec_;
     HICON picture_;
 };
 

@@ -67,6 +67,26 @@ void Form1Controls::Create() {
     controls_.emplace("Form1", std::make_unique<Win32Form>(window_));
 }
 
+void Form1Controls::Relayout(int dpi, HICON picture) {
+    const auto shownFonts = paints_.Rescale(dpi);  // released once every control has its new font
+    picture_ = picture;
+    for (auto& [name, control] : controls_) {
+        if (auto* child = dynamic_cast<Win32Child*>(control.get())) child->Replace();
+        else if (auto* box = dynamic_cast<Win32PictureBox*>(control.get())) box->Replace(picture);
+    }
+    for (Win32Windowless* painted : painted_) painted->Replace();
+    for (const ControlSpec& s : Form1Layout()) {
+        if (!s.tooltip || !tooltip_) continue;
+        TOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.hwnd = window_;
+        info.uId = static_cast<UINT_PTR>(ControlId(s.name));
+        info.rect = Place(s);
+        SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
 void Form1Controls::AddTooltip(const ControlSpec& s, const RECT& rect) {
     if (!tooltip_) {
         tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,

@@ -44,6 +44,11 @@ public:
     Form1Controls& operator=(const Form1Controls&) = delete;
     // Makes every control; raises an error when the system refuses one.
     void Create();
+    // Lays every control out again at `dpi`: child windows and painted
+    // controls take their places from the description, with fonts made for
+    // it, the tooltips' areas follow, and the picture boxes hold `picture`.
+    // Nothing is typed, selected or ticked by it.
+    void Relayout(int dpi, HICON picture);
 
     Control* Find(std::string_view name) override;
     HWND Hwnd() const override { return window_; }

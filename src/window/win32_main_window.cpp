@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "resource_ids.h"
+#include "window/win32_dpi.h"
 
 namespace velkora {
 
@@ -14,16 +15,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::Create(HINSTANCE instance, int showCommand) {
     instance_ = instance;
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-
-    auto loadIcon = [instance](int metricX, int metricY) {
-        return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELKORA), IMAGE_ICON,
-                                                        GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR)));
-    };
-    icon_ = loadIcon(SM_CXICON, SM_CYICON);
-    smallIcon_ = loadIcon(SM_CXSMICON, SM_CYSMICON);
+    dpi_ = SystemDpi();
+    icons_ = LoadIcons(dpi_);
     hand_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HAND_POINTER));
     if (!hand_) hand_ = LoadCursorW(nullptr, IDC_HAND);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -31,20 +24,23 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
 
     const auto* className = reinterpret_cast<const wchar_t*>(kMainWindowClass);
     // Double-clicks are told apart: the second press on a label is no click.
-    RegisterClassOnce(instance, className, LoadCursorW(nullptr, IDC_ARROW), icon_.get(), smallIcon_.get(), CS_DBLCLKS);
+    RegisterClassOnce(instance, className, LoadCursorW(nullptr, IDC_ARROW), icons_.large.get(), icons_.small.get(),
+                      CS_DBLCLKS);
 
     // No title bar, no system buttons, a fixed size: the banner stands in for
     // the caption. Centred in the work area.
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-    RECT frame{0, 0, MulDiv(kFormWidthTwips, dpi_, 1440), MulDiv(kFormHeightTwips, dpi_, 1440)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    RECT frame = Frame(dpi_);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     OffsetRect(&frame, -frame.left + work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
                -frame.top + work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2);
-    if (!CreateWindowFor(exStyle, className, style, frame, nullptr, 0, instance))
+    if (!CreateWindowFor(kExStyle, className, kStyle, frame, nullptr, 0, instance))
         RaiseSystemError(u"Velkora penceresi oluşturulamadı");
+    // Made on a monitor of another DPI than the system's: laid out again for it.
+    if (const int shown = DpiOfWindow(hwnd_); shown != dpi_) {
+        const RECT place = Frame(shown);
+        Rescale(shown, RECT{frame.left, frame.top, frame.left + place.right - place.left, frame.top + place.bottom - place.top});
+    }
 
     // A copy run as administrator still hears the shell and a second start.
     for (UINT message : {taskbarCreated_, startedAgain_}) ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
@@ -99,15 +95,59 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETMINMAXINFO: return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_SIZE: return OnSize(static_cast<UINT>(wParam));
         case WM_ENABLE: return OnEnable();
+        case WM_DPICHANGED: return OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         case kRestoreSize: return OnRestoreSize();
         case Form1Controls::kActMessage: return OnAct(wParam);
         default: return Default(message, wParam, lParam);
     }
 }
 
+// The window's frame at `dpi`, its client area at (0, 0): 6060 by 8565 twips.
+RECT MainWindow::Frame(int dpi) {
+    RECT frame{0, 0, MulDiv(kFormWidthTwips, dpi, 1440), MulDiv(kFormHeightTwips, dpi, 1440)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    return frame;
+}
+
+MainWindow::Icons MainWindow::LoadIcons(int dpi) const {
+    Icons icons{IconAt(instance_, IDI_VELKORA, SM_CXICON, SM_CYICON, dpi),
+                IconAt(instance_, IDI_VELKORA, SM_CXSMICON, SM_CYSMICON, dpi), nullptr};
+    // The notification area's size, as the shell's documentation loads it.
+    HICON tray = nullptr;
+    if (SUCCEEDED(LoadIconMetric(instance_, MAKEINTRESOURCEW(IDI_VELKORA), LIM_SMALL, &tray))) icons.tray.reset(tray);
+    else icons.tray = IconAt(instance_, IDI_VELKORA, SM_CXSMICON, SM_CYSMICON, dpi);
+    return icons;
+}
+
+// Windows tells a window that is per-monitor aware that it moved to a monitor
+// of another DPI (or that the monitor's DPI changed), with the place it
+// suggests for it there. Wine has one DPI and never sends this.
+LRESULT MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi > 0) Rescale(dpi, suggested);
+    return 0;
+}
+
+// Everything is made again for `dpi`: the icons, the fonts, the banner, every
+// control's place, the tooltips' areas; the window takes `place`. The
+// reader's locations and the focus mark follow the controls' places.
+void MainWindow::Rescale(int dpi, const RECT& place) {
+    dpi_ = dpi;
+    Icons icons = LoadIcons(dpi);
+    SetClassLongPtrW(hwnd_, GCLP_HICON, reinterpret_cast<LONG_PTR>(icons.large.get()));
+    SetClassLongPtrW(hwnd_, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icons.small.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.large.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.small.get()));
+    controls_->Relayout(dpi, icons.tray.get());
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // An icon in the notification area takes the new picture.
+    if (form_ && !IsWindowVisible(hwnd_) && form_->Form.TaskbarCreated) form_->Form.TaskbarCreated();
+    icons_ = std::move(icons);  // the old ones are no longer shown anywhere
+}
+
 LRESULT MainWindow::OnCreate() {
     platform_.SetOwner(hwnd_);
-    controls_ = std::make_shared<Form1Controls>(hwnd_, instance_, dpi_, smallIcon_.get(), [this] { FocusMoved(); });
+    controls_ = std::make_shared<Form1Controls>(hwnd_, instance_, dpi_, icons_.tray.get(), [this] { FocusMoved(); });
     controls_->Create();
     FocusMoved();
     form_ = std::make_unique<Form1>(platform_, *controls_);

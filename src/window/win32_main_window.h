@@ -71,6 +71,17 @@ private:
     LRESULT OnRestoreSize();
     LRESULT OnAct(WPARAM painted);
     LRESULT OnEnable();
+    LRESULT OnDpiChanged(int dpi, const RECT& suggested);
+
+    // The window's icons, and the notification area's picture, for one DPI.
+    struct Icons {
+        UniqueIcon large, small, tray;
+    };
+    static constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
+    static constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+    static RECT Frame(int dpi);
+    Icons LoadIcons(int dpi) const;
+    void Rescale(int dpi, const RECT& place);
 
     void FocusMoved();
     Win32CommandButton* DefaultButton() const;  // the button Enter presses now
@@ -87,7 +98,7 @@ private:
     ButtonMove move_;
     HWND lastFocus_ = nullptr;
     HCURSOR hand_ = nullptr;
-    UniqueIcon icon_, smallIcon_;
+    Icons icons_;
     std::shared_ptr<Form1Controls> controls_;  // a reader's objects hold it weakly
     std::unique_ptr<Form1> form_;
 };

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "window/form1_layout.h"
 
@@ -36,6 +37,12 @@ public:
     HFONT Font(FontId id);       // made on first use; every Turkish letter renders
     HBRUSH Brush(COLORREF color);  // one brush per colour
     int Dpi() const { return dpi_; }
+    // From now on fonts are made for `dpi`. The fonts made so far are handed
+    // back: controls still show them until they are given the new ones.
+    std::map<FontId, UniqueGdi<HFONT>> Rescale(int dpi) {
+        dpi_ = dpi;
+        return std::exchange(fonts_, {});
+    }
 
 private:
     int dpi_;

@@ -81,8 +81,16 @@ Text Win32Label::ReaderAction() const {
 }
 
 Win32Image::Win32Image(Win32ControlHost& host, const ControlSpec& spec, int pictureId)
-    : Win32Windowless(host, spec),
-      picture_(LoadJpegResource(host.Instance(), pictureId, rect_.right - rect_.left, rect_.bottom - rect_.top)) {}
+    : Win32Windowless(host, spec), pictureId_(pictureId), picture_(Load()) {}
+
+UniqueGdi<HBITMAP> Win32Image::Load() const {
+    return LoadJpegResource(host_.Instance(), pictureId_, rect_.right - rect_.left, rect_.bottom - rect_.top);
+}
+
+void Win32Image::Replace() {
+    Win32Windowless::Replace();
+    picture_ = Load();
+}
 
 void Win32Image::Paint(HDC dc, bool) const {
     if (!picture_) return;  // the plain strip

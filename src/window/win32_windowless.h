@@ -39,6 +39,8 @@ public:
     bool HandCursor() const { return spec_.handCursor; }
     // What a screen reader finds of it; null when it finds nothing.
     virtual const AccessibleElement* Reader() const { return nullptr; }
+    // Takes its place again from the description, at the window's DPI now.
+    virtual void Replace() { rect_ = host_.Place(spec_); }
 
 protected:
     void Invalidate() const { InvalidateRect(host_.Hwnd(), &rect_, FALSE); }
@@ -89,8 +91,8 @@ private:
     bool focusMark_ = false;
 };
 
-// The banner: its picture, loaded once at the control's size (the plain
-// strip when it cannot be loaded). A press of any button on it is its mouse
+// The banner: its picture, drawn at the control's size when it is made and
+// again when the DPI changes (the plain strip when it cannot be loaded). A press of any button on it is its mouse
 // press; it has no click.
 class Win32Image final : public Image, public Win32Windowless {
 public:
@@ -99,8 +101,12 @@ public:
     void SetEnabled(bool) override {}
     void Paint(HDC dc, bool focusCues) const override;
     bool Press(int key, bool second) override;
+    void Replace() override;  // the picture too, drawn anew at its new size
 
 private:
+    UniqueGdi<HBITMAP> Load() const;
+
+    int pictureId_;
     UniqueGdi<HBITMAP> picture_;
 };
 

@@ -11,6 +11,7 @@
 #include "harness.h"
 #include "platform/platform.h"
 #include "platform/win32_text.h"
+#include "window/win32_dpi.h"
 #include "sources/number_text.h"
 #include "window/form1_layout.h"
 
@@ -1172,51 +1173,84 @@ TEST_F(EndToEnd, DraggingTheBannerMovesTheWindow) {
     EXPECT_EQ(after.top - before.top, 25);
 }
 
+// The screen's DPI as the next process reads it (Wine reads it when a
+// process starts); put back as it was when this goes.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi) {
+        RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+        DWORD size = sizeof old_;
+        had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+        RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~ScreenDpi() {
+        if (had_) RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+        else RegDeleteValueW(key_, L"LogPixels");
+        RegCloseKey(key_);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+// Wine 10 shows a process the windows of one started at another DPI scaled to
+// its own, so these tests measure from a run of this program of their own:
+// "system", started at the screen's DPI then; "pm", aware of each monitor's
+// DPI from its start, which sees every window in the screen's own pixels.
+std::wstring DpiRun() {
+    wchar_t mode[16] = {};
+    GetEnvironmentVariableW(L"VELKORA_DPI_RUN", mode, 16);
+    return mode;
+}
+
+// How the "pm" run is aware of the DPI: of each monitor's (version 2, then
+// 1), else of the system's, where the system knows no more (Wine 8, whose
+// windows all share one DPI and are never scaled for another process).
+const char* const kAwareness = [] {
+    if (DpiRun() != L"pm") return "";
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    if (set && set(reinterpret_cast<HANDLE>(-4))) return "per monitor, version 2";  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (set && set(reinterpret_cast<HANDLE>(-3))) return "per monitor";
+    SetProcessDPIAware();
+    return "system";
+}();
+
+// Runs `test` again in a process of its own in the given mode; its exit code.
+DWORD RunAgain(const wchar_t* test, const wchar_t* mode) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(self) + L"\" --gtest_filter=" + test;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    DWORD result = 1;
+    SetEnvironmentVariableW(L"VELKORA_DPI_RUN", mode);
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+        GetExitCodeProcess(pi.hProcess, &result);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    SetEnvironmentVariableW(L"VELKORA_DPI_RUN", nullptr);
+    return result;
+}
+
 TEST(EndToEndDpi, TheWindowScalesWithTheScreensDpi) {
-    // The next process reads the screen's DPI from this setting.
-    HKEY desktop = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop),
-              ERROR_SUCCESS);
-    DWORD old = 0, size = sizeof old;
-    const bool hadValue = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old), &size) == ERROR_SUCCESS;
-    const DWORD dpi = 120;
-    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    auto restore = [&] {
-        if (hadValue) RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old), sizeof old);
-        else RegDeleteValueW(desktop, L"LogPixels");
-        RegCloseKey(desktop);
-    };
-    // Wine 10 shows a process the windows of one started at another DPI
-    // scaled to its own, so the window is measured by this test run again,
-    // started at Velkora's DPI.
-    if (GetEnvironmentVariableW(L"VELKORA_DPI_RUN", nullptr, 0) == 0) {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring line = L"\"" + std::wstring(self) + L"\" --gtest_filter=EndToEndDpi.TheWindowScalesWithTheScreensDpi";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        PROCESS_INFORMATION pi{};
-        DWORD result = 1;
-        SetEnvironmentVariableW(L"VELKORA_DPI_RUN", L"1");
-        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-            if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-            GetExitCodeProcess(pi.hProcess, &result);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-        SetEnvironmentVariableW(L"VELKORA_DPI_RUN", nullptr);
-        restore();
-        EXPECT_EQ(result, 0u) << "the run started at 120 DPI failed";
+    if (DpiRun() != L"system") {
+        const ScreenDpi screen(120);
+        EXPECT_EQ(RunAgain(L"EndToEndDpi.TheWindowScalesWithTheScreensDpi", L"system"), 0u) << "the run at 120 DPI failed";
         return;
     }
     VelkoraApp app;
-    const bool started = app.Start();
-    restore();
-    ASSERT_TRUE(started);
+    ASSERT_TRUE(app.Start());
     RECT client;
     GetClientRect(app.Main(), &client);
     EXPECT_EQ(client.right, 505);   // 6060 twips at 120 dots per inch
@@ -1227,6 +1261,190 @@ TEST(EndToEndDpi, TheWindowScalesWithTheScreensDpi) {
     EXPECT_EQ(r.left, 20);   // 240 twips
     EXPECT_EQ(r.top, 620);   // 7440 twips
     EXPECT_EQ(r.right - r.left, 471);  // 5655 twips
+}
+
+// A control's place in client pixels at `dpi`, from the window's description.
+RECT PlaceAt(const ControlSpec& s, int dpi) {
+    return RECT{MulDiv(s.left, dpi, 1440), MulDiv(s.top, dpi, 1440), MulDiv(s.left + s.width, dpi, 1440),
+                MulDiv(s.top + s.height, dpi, 1440)};
+}
+
+// What a window looks like: its client area's size and pixels, taken from the screen.
+struct Shot {
+    SIZE size{};
+    std::vector<DWORD> pixels;
+};
+Shot Take(HWND window) {
+    Shot shot;
+    RECT r;
+    GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    shot.size = {r.right, r.bottom};
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    shot.pixels.assign(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + r.right * r.bottom);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+// How many pixels of two shots of one size differ; every one when the sizes do.
+std::size_t Differing(const Shot& a, const Shot& b) {
+    if (a.size.cx != b.size.cx || a.size.cy != b.size.cy) return std::max(a.pixels.size(), b.pixels.size());
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) n += (a.pixels[i] & 0xFFFFFF) != (b.pixels[i] & 0xFFFFFF);
+    return n;
+}
+
+// Tells the window what Windows tells a per-monitor aware window that moved
+// to a monitor of `dpi`: WM_DPICHANGED with the place suggested for it there,
+// which the system puts in the window's own memory.
+void TellDpi(VelkoraApp& app, int dpi) {
+    RECT place;
+    GetWindowRect(app.Main(), &place);
+    const int width = MulDiv(kFormWidthTwips, dpi, 1440), height = MulDiv(kFormHeightTwips, dpi, 1440);
+    // On the screen whole, as the system keeps a window on its new monitor.
+    place.left = std::max(0L, std::min(place.left, static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN) - width)));
+    place.top = std::max(0L, std::min(place.top, static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN) - height)));
+    place.right = place.left + width;
+    place.bottom = place.top + height;
+    HANDLE process = app.Proc().Handle();
+    void* remote = VirtualAllocEx(process, nullptr, sizeof place, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(remote, nullptr);
+    ASSERT_TRUE(WriteProcessMemory(process, remote, &place, sizeof place, nullptr));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(app.Main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote), SMTO_BLOCK, 5000, &result);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    app.Sync();
+}
+
+// Where a reader finds each child of the window, in client pixels.
+std::vector<RECT> ReaderPlaces(HWND window) {
+    std::vector<RECT> places;
+    IAccessible* client = nullptr;
+    if (AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client)) != S_OK) return places;
+    long count = 0, got = 0;
+    client->get_accChildCount(&count);
+    std::vector<VARIANT> children(static_cast<std::size_t>(std::max(count, 1L)));
+    AccessibleChildren(client, 0, count, children.data(), &got);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    for (long i = 0; i < got; ++i) {
+        VARIANT& child = children[static_cast<std::size_t>(i)];
+        IAccessible* object = nullptr;
+        if (child.vt == VT_DISPATCH && SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+            long x = 0, y = 0, w = 0, h = 0;
+            VARIANT self{};
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            object->accLocation(&x, &y, &w, &h, self);
+            places.push_back(RECT{x - origin.x, y - origin.y, x - origin.x + w, y - origin.y + h});
+            object->Release();
+        }
+        VariantClear(&child);
+    }
+    client->Release();
+    return places;
+}
+
+// Writes a shot as a BMP file into the folder VELKORA_DPI_SHOTS names, if it names one.
+void Keep(const Shot& shot, const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"VELKORA_DPI_SHOTS", folder, MAX_PATH)) return;
+    BITMAPINFOHEADER header{sizeof header, shot.size.cx, -shot.size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD bytes = static_cast<DWORD>(shot.pixels.size() * 4);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof header) + bytes, 0, 0,
+                          static_cast<DWORD>(sizeof file + sizeof header)};
+    HANDLE f = CreateFileW((std::wstring(folder) + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(f, &file, sizeof file, &written, nullptr);
+    WriteFile(f, &header, sizeof header, &written, nullptr);
+    WriteFile(f, shot.pixels.data(), bytes, &written, nullptr);
+    CloseHandle(f);
+}
+
+// Moved to a monitor of 144 DPI, the window lays itself out as one started
+// there: 606 by 857, every child window and painted control at 1.5 times its
+// place, the reader's places with them; moved back, it is as it was, to the
+// pixel. Measured from a per-monitor aware run, in the screen's pixels.
+TEST(EndToEndDpi, ADpiChangeLaysTheWindowOutAgain) {
+    if (DpiRun() != L"pm") {
+        EXPECT_EQ(RunAgain(L"EndToEndDpi.ADpiChangeLaysTheWindowOutAgain", L"pm"), 0u) << "the per-monitor aware run failed";
+        return;
+    }
+    std::printf("measured from a run aware of the DPI %s\n", kAwareness);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the reader's objects
+    if (SystemDpi() != 96) GTEST_SKIP() << "measured from a screen of 96 DPI";
+    Shot moved;
+    {
+        VelkoraApp app;
+        ASSERT_TRUE(app.Start());
+        app.Sync();
+        Sleep(500);
+        const Shot before = Take(app.Main());
+        const std::vector<RECT> readerBefore = ReaderPlaces(app.Main());
+        TellDpi(app, 144);
+        RECT client;
+        GetClientRect(app.Main(), &client);
+        EXPECT_NEAR(client.right, 606, 1);
+        EXPECT_NEAR(client.bottom, 857, 1);
+        std::vector<RECT> painted;
+        for (const ControlSpec& s : Form1Layout()) {
+            const RECT expected = PlaceAt(s, 144);
+            if (HWND child = app.Child(s.name); child && s.kind != Kind::Label) {
+                RECT r;
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, app.Main(), reinterpret_cast<POINT*>(&r), 2);
+                EXPECT_TRUE(EqualRect(&r, &expected)) << s.name << " at " << r.left << "," << r.top << " " << r.right - r.left
+                                                       << "x" << r.bottom - r.top;
+            } else if (s.kind == Kind::Label && !BeyondTheEdge(s)) {
+                painted.push_back(expected);
+            }
+        }
+        // Every painted label where a reader finds it; every child at 1.5 times its place.
+        const std::vector<RECT> reader = ReaderPlaces(app.Main());
+        ASSERT_EQ(reader.size(), readerBefore.size());
+        ASSERT_EQ(reader.size(), 35u);
+        for (const RECT& expected : painted)
+            EXPECT_TRUE(std::any_of(reader.begin(), reader.end(), [&](const RECT& r) { return EqualRect(&r, &expected); }))
+                << expected.left << "," << expected.top << " " << expected.right << "," << expected.bottom;
+        for (std::size_t i = 0; i < reader.size(); ++i)
+            EXPECT_NEAR(reader[i].left, readerBefore[i].left * 3 / 2, 2) << "reader's child " << i + 1;
+        Sleep(500);
+        moved = Take(app.Main());
+
+        TellDpi(app, 96);
+        GetClientRect(app.Main(), &client);
+        EXPECT_EQ(client.right, 404);
+        EXPECT_EQ(client.bottom, 571);
+        const std::vector<RECT> readerAfter = ReaderPlaces(app.Main());
+        EXPECT_TRUE(std::equal(readerAfter.begin(), readerAfter.end(), readerBefore.begin(), readerBefore.end(),
+                               [](const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }));
+        Sleep(500);
+        EXPECT_EQ(Differing(Take(app.Main()), before), 0u) << "moved back, the window is as it was";
+        PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(app.Proc().Exited(5000));
+    }
+    // Started at 144 DPI: the window looks as the one moved there.
+    const ScreenDpi screen(144);
+    VelkoraApp started;
+    ASSERT_TRUE(started.Start());
+    started.Sync();
+    Sleep(500);
+    const Shot there = Take(started.Main());
+    Keep(there, L"started-at-144.bmp");
+    Keep(moved, L"moved-to-144.bmp");
+    const std::size_t differing = Differing(there, moved);
+    std::printf("started at 144 DPI and moved there: %zu of %zu pixels differ\n", differing, there.pixels.size());
+    EXPECT_LT(differing, there.pixels.size() / 20) << "at most one pixel in twenty";
 }
 
 TEST(Resources, IconHoldsSixImagesAndTheCursorItsHotSpot) {
