@@ -1355,22 +1355,6 @@ std::vector<RECT> ReaderPlaces(HWND window) {
     return places;
 }
 
-// Writes a shot as a BMP file into the folder VELKORA_DPI_SHOTS names, if it names one.
-void Keep(const Shot& shot, const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"VELKORA_DPI_SHOTS", folder, MAX_PATH)) return;
-    BITMAPINFOHEADER header{sizeof header, shot.size.cx, -shot.size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD bytes = static_cast<DWORD>(shot.pixels.size() * 4);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof header) + bytes, 0, 0,
-                          static_cast<DWORD>(sizeof file + sizeof header)};
-    HANDLE f = CreateFileW((std::wstring(folder) + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(f, &file, sizeof file, &written, nullptr);
-    WriteFile(f, &header, sizeof header, &written, nullptr);
-    WriteFile(f, shot.pixels.data(), bytes, &written, nullptr);
-    CloseHandle(f);
-}
-
 // Moved to a monitor of 144 DPI, the window lays itself out as one started
 // there: 606 by 857, every child window and painted control at 1.5 times its
 // place, the reader's places with them; moved back, it is as it was, to the
@@ -1440,8 +1424,6 @@ TEST(EndToEndDpi, ADpiChangeLaysTheWindowOutAgain) {
     started.Sync();
     Sleep(500);
     const Shot there = Take(started.Main());
-    Keep(there, L"started-at-144.bmp");
-    Keep(moved, L"moved-to-144.bmp");
     const std::size_t differing = Differing(there, moved);
     std::printf("started at 144 DPI and moved there: %zu of %zu pixels differ\n", differing, there.pixels.size());
     EXPECT_LT(differing, there.pixels.size() / 20) << "at most one pixel in twenty";
