@@ -4,9 +4,7 @@
 
 namespace velkora {
 
-Courier::Ms Courier::SendBound(int timeouts) { return Ms(2000 << std::min(timeouts, 2)); }
-
-Courier::Ms Courier::Pause(int timeouts) {
+Courier::Ms Courier::Pause(int timeouts) const {
     return timeouts <= 0 ? Ms(0) : Ms(std::min(1000 << std::min(timeouts - 1, 3), 5000));
 }
 
@@ -21,10 +19,16 @@ void Courier::Publish(std::shared_ptr<const Parcel> parcel) {
         if (start) ++workers_;
         else WakeOne();
     }
-    if (start && !StartWorker()) {
-        std::lock_guard<std::mutex> hold(lock_);
-        --workers_;  // the record waits for the next worker
-    }
+    if (start) StartOrNote();
+}
+
+// A worker for what is due; when the system gives none, the record waits
+// and the next publish or the end tries again.
+void Courier::StartOrNote() {
+    const bool started = StartWorker();
+    std::lock_guard<std::mutex> hold(lock_);
+    startFailed_ = !started;
+    if (!started) --workers_;
 }
 
 void Courier::WakeOne() {
@@ -42,13 +46,14 @@ std::vector<std::pair<Handle, std::uint64_t>> Courier::Walk() {
     std::vector<std::pair<Handle, std::uint64_t>> found;
     std::map<Handle, std::uint64_t> known;
     for (WindowScope scope : {WindowScope::TopLevel, WindowScope::MessageOnly}) {
-        Handle previous = 0;
-        for (int step = 0; step < kMostWindows && (previous = NextWindow(scope, previous)) != 0; ++step) {
-            if (known.count(previous)) continue;
-            auto cached = receivers_.find(previous);
-            const std::uint64_t receiver = cached != receivers_.end() ? cached->second : ReceiverOf(previous);
-            known.emplace(previous, receiver);
-            if (receiver) found.emplace_back(previous, receiver);
+        std::vector<Handle> windows = Windows(scope);
+        if (windows.size() > static_cast<std::size_t>(kMostWindows)) windows.resize(kMostWindows);
+        for (Handle window : windows) {
+            if (known.count(window)) continue;
+            auto cached = receivers_.find(window);
+            const std::uint64_t receiver = cached != receivers_.end() ? cached->second : ReceiverOf(window);
+            known.emplace(window, receiver);
+            if (receiver) found.emplace_back(window, receiver);
         }
     }
     receivers_ = std::move(known);
@@ -105,6 +110,7 @@ void Courier::Done(const Job& job, Sent sent, Clock::time_point now) {
     switch (sent) {
         case Sent::Delivered:
             line.timeouts = 0;
+            if (line.quick) line.slowness = 0;  // a slow one keeps the bound it was heard within
             if (box.waiting == job.parcel) box.waiting = nullptr;
             else Queue(job.window, box);
             break;
@@ -112,9 +118,10 @@ void Courier::Done(const Job& job, Sent sent, Clock::time_point now) {
             // The window keeps its place at the head of its line; the line
             // waits before its next try.
             ++line.timeouts;
+            line.slowness = std::min(line.slowness + 1, 2);
             line.due = now + Pause(line.timeouts);
-            box.queued = true;
             line.queue.insert(line.queue.begin(), job.window);
+            box.queued = true;
             break;
         case Sent::Refused:
             box.refused = true;
@@ -152,8 +159,9 @@ Courier::Job Courier::Next(Clock::time_point now) {
     box.queued = false;
     box.sending = true;
     line.busy = true;
+    line.since = now;
     job.parcel = box.waiting;
-    job.bound = SendBound(line.timeouts);
+    job.bound = SendBound(line.slowness);
     job.quick = line.quick;
     job.started = now;
     return job;
@@ -218,16 +226,20 @@ bool Courier::OtherWorkDue(Clock::time_point now) const {
     });
 }
 
-// Another worker goes on with the rest: one that is idle, or a new one,
-// started here, off the window's thread.
+// Whether a line other than those being served has a record waiting, due now or later.
+bool Courier::OtherWorkWaiting() const {
+    if (unwalked_ && !walking_) return true;
+    return std::any_of(lines_.begin(), lines_.end(), [](const auto& e) { return !e.second.busy && !e.second.queue.empty(); });
+}
+
+// Another worker goes on with the rest: a new one, started here, off the
+// window's thread.
 void Courier::CallHelp(std::unique_lock<std::mutex>& hold) {
-    if (!idle_.empty()) return WakeOne();
     if (workers_ >= kMostWorkers) return;
     ++workers_;
     hold.unlock();
-    const bool started = StartWorker();
+    StartOrNote();
     hold.lock();
-    if (!started) --workers_;
 }
 
 void Courier::Work() {
@@ -241,23 +253,43 @@ void Courier::Work() {
     settled_.notify_all();
 }
 
+// Until when a worker that comes from waiting leaves what is due to the
+// workers sending to lines that answer at once: while such a send is
+// younger than kQuickMs, its worker is about to go on with the rest itself.
+Courier::Clock::time_point Courier::QuickSendsEnd(Clock::time_point now) const {
+    auto end = Clock::time_point::min();
+    for (const auto& [key, l] : lines_)
+        if (l.busy && l.quick && l.since + kQuickMs > now) end = std::max(end, l.since + kQuickMs);
+    return end;
+}
+
 void Courier::Serve(std::unique_lock<std::mutex>& hold) {
     auto idleSince = Now();
+    bool fromWaiting = false;
     for (;;) {
-        const Job job = Next(Now());
+        const auto now = Now();
+        const auto deferred = fromWaiting && !(unwalked_ && !walking_) ? QuickSendsEnd(now) : Clock::time_point::min();
+        const Job job = deferred > now ? Job{} : Next(now);
         if (job.kind != Job::None) {
-            // A send that may take a while: the rest does not wait for it.
-            if (job.kind == Job::Send && !job.quick && OtherWorkDue(Now())) CallHelp(hold);
+            // The rest does not wait for this send. What is due goes to an
+            // idle worker (which leaves it to this one while the send is
+            // quick); a send that may take a while gets a new worker for what
+            // waits, due now or later, when none is idle.
+            if (job.kind == Job::Send && !idle_.empty() && OtherWorkDue(now)) WakeOne();
+            else if (job.kind == Job::Send && !job.quick && idle_.empty() && OtherWorkWaiting()) CallHelp(hold);
             Run(job, hold);
             idleSince = Now();
+            fromWaiting = false;
             continue;
         }
         // Nothing due: wait for a record or a line's next try. Once it has
-        // lingered a worker ends, unless it is the last and a line still waits.
-        const bool lingered = Now() >= idleSince + Linger();
-        if (lingered && (!Pending() || workers_ > 1)) return;
-        auto wake = NextDue();
-        if (!lingered) wake = std::min(wake, idleSince + Linger());
+        // lingered a worker ends, unless something waits and no other worker
+        // is free to take it when it comes due.
+        const bool lingered = now >= idleSince + Linger();
+        if (lingered && (!Pending() || !idle_.empty())) return;
+        // A worker that stays looks again a linger later: what kept it may be done.
+        auto wake = std::min(NextDue(), lingered ? now + Linger() : idleSince + Linger());
+        if (deferred > now) wake = std::min(wake, deferred);
         Idle me;
         idle_.push_back(&me);
         struct Listed {  // off the list however the wait ends
@@ -265,13 +297,19 @@ void Courier::Serve(std::unique_lock<std::mutex>& hold) {
             Idle* me;
             ~Listed() { idle.erase(std::find(idle.begin(), idle.end(), me)); }
         } listed{idle_, &me};
-        if (wake == Clock::time_point::max()) me.wake.wait(hold, [&] { return me.woken; });
-        else me.wake.wait_until(hold, wake, [&] { return me.woken; });
+        me.wake.wait_until(hold, wake, [&] { return me.woken; });
+        fromWaiting = true;
     }
 }
 
 bool Courier::Finish(Ms bound) {
     std::unique_lock<std::mutex> hold(lock_);
+    if (startFailed_ && workers_ == 0 && Pending()) {
+        ++workers_;
+        hold.unlock();
+        StartOrNote();
+        hold.lock();
+    }
     return settled_.wait_for(hold, bound, [this] { return Settled(); });
 }
 

@@ -16,13 +16,16 @@
 // - A send that timed out is tried again after a pause that grows (1 s, 2 s,
 //   4 s, then every 5 s), with a longer bound each time (2 s, 4 s, then
 //   8 s), so that a messenger slower than the first bound is still heard
-//   answering. Meanwhile its line waits and holds no worker.
+//   answering; the longer bound stays until the line answers quickly again.
+//   Meanwhile its line waits and holds no worker.
 // - A send the system refuses (a messenger the system shields from Velkora)
 //   is not tried again while that window lasts.
-// - One worker serves lines that answer at once; before a worker sends to
-//   a line that has not (new, slow or hung), it starts another to go on
-//   with the rest. A worker ends after lingering with nothing to do; the
-//   last one stays while a line waits for its next try.
+// - One worker serves lines that answer at once. Before a worker sends, an
+//   idle worker, if there is one, is woken to go on with whatever else is
+//   due; before it sends to a line that has not answered at once (new, slow
+//   or hung) while another line has a record waiting, a worker is started
+//   for the rest if none is idle. A worker ends after lingering with nothing
+//   to do while another is idle, or when nothing is left at all.
 // So the workers never outnumber kMostWorkers, whatever the number of
 // messenger windows, and a slow or hung receiving thread holds up no other
 // line unless kMostWorkers of them are being waited on at once.
@@ -78,16 +81,12 @@ public:
     bool Finish(Ms bound);
     std::size_t Workers() const;
 
-    // How long a send may take, and the pause before the next try, after
-    // `timeouts` timeouts in a row.
-    static Ms SendBound(int timeouts);
-    static Ms Pause(int timeouts);
-
 protected:
-    // The system's side. NextWindow yields the next messenger window after
-    // `after` (0 starts the walk), 0 when none is left; ReceiverOf names the
-    // thread that handles a window's messages (0 when it is gone).
-    virtual Handle NextWindow(WindowScope scope, Handle after) = 0;
+    // The system's side. Windows lists the messenger windows of a scope as
+    // they are at one moment, in the order the system keeps them (at most
+    // kMostWindows are served); ReceiverOf names the thread that handles a
+    // window's messages (0 when it is gone).
+    virtual std::vector<Handle> Windows(WindowScope scope) = 0;
     virtual std::uint64_t ReceiverOf(Handle window) = 0;
     virtual Sent Send(Handle window, const StatusRecord& record, Ms bound) = 0;
     // Starts a thread of its own that calls Work(); false when the system
@@ -95,6 +94,10 @@ protected:
     virtual bool StartWorker() = 0;
     virtual Clock::time_point Now() const { return Clock::now(); }
     virtual Ms Linger() const { return std::chrono::seconds(5); }
+    // How long a send may take at a line's level of slowness (0 to 2), and
+    // the pause before the next try after `timeouts` timeouts in a row.
+    virtual Ms SendBound(int slowness) const { return Ms(2000 << (slowness < 0 ? 0 : slowness > 2 ? 2 : slowness)); }
+    virtual Ms Pause(int timeouts) const;
 
     // A worker's body: does what is due until it has lingered with nothing to do.
     void Work();
@@ -124,9 +127,11 @@ private:
         std::size_t windows = 0;    // boxes on this line
         bool busy = false;          // a worker sends to one of them
         int timeouts = 0;           // in a row
+        int slowness = 0;           // raised by a timeout, lowered by a quick answer
         Clock::time_point due{};    // the next try, not before
         std::uint64_t turn = 0;     // when it was last served (or found)
         bool quick = false;         // its last record was taken within kQuickMs
+        Clock::time_point since{};  // when the send under way began
     };
 
     Job Next(Clock::time_point now);  // with the lock held
@@ -139,7 +144,10 @@ private:
     bool Settled() const;  // nothing worth waiting for at the end
     Clock::time_point NextDue() const;
     bool OtherWorkDue(Clock::time_point now) const;
+    bool OtherWorkWaiting() const;
+    Clock::time_point QuickSendsEnd(Clock::time_point now) const;
     void CallHelp(std::unique_lock<std::mutex>& hold);
+    void StartOrNote();
     void WakeOne();
     void Run(const Job& job, std::unique_lock<std::mutex>& hold);
     void Serve(std::unique_lock<std::mutex>& hold);
@@ -159,6 +167,7 @@ private:
     std::map<std::uint64_t, Line> lines_;
     std::uint64_t turns_ = 0, walks_ = 0;
     int workers_ = 0;
+    bool startFailed_ = false;  // a record waits for a worker the system gave none
     std::vector<Idle*> idle_;  // the last one went idle last
     // The walker's own: each window's receiving thread, asked once.
     std::map<Handle, std::uint64_t> receivers_;

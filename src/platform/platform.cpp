@@ -24,6 +24,9 @@ void Platform::ShowError(const RuntimeError& error) {
 void Platform::EndWithError(const RuntimeError& error) {
     if (ending_) return;
     ending_ = true;
+    // While the message is up, a new start runs as the copy instead of
+    // handing over to this one.
+    LetAnotherCopyRun();
     ShowError(error);
     // The exit code is the error's number; an error numbered 0 must still not read as success.
     EndProgram(error.Number() != 0 ? error.Number() : 1);

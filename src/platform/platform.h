@@ -87,6 +87,8 @@ public:
     // The Windows folder, where the system's own programs are found.
     virtual Text WindowsFolder() = 0;
     virtual void EndProgram(int exitCode) = 0;
+    // From now on a new start runs as the copy (this one is ending).
+    virtual void LetAnotherCopyRun() {}
 
     // Shows a run-time error with its number and description.
     void ShowError(const RuntimeError& error);

@@ -84,9 +84,32 @@ void RaiseSystemError(const Text& what) {
     throw RuntimeError(errors::kCannotPerform, code ? what + u": " + SystemMessage(HRESULT_FROM_WIN32(code)) : what);
 }
 
-Handle Win32Courier::NextWindow(WindowScope scope, Handle after) {
-    HWND parent = scope == WindowScope::MessageOnly ? HWND_MESSAGE : nullptr;
-    return FromHwnd(FindWindowExA(parent, ToHwnd(after), kMessengerWindowClass, nullptr));
+namespace {
+
+BOOL CALLBACK AddIfMessenger(HWND window, LPARAM found) {
+    char name[sizeof kMessengerWindowClass + 1] = {};
+    if (GetClassNameA(window, name, sizeof name) && lstrcmpiA(name, kMessengerWindowClass) == 0)
+        reinterpret_cast<std::vector<Handle>*>(found)->push_back(FromHwnd(window));
+    return TRUE;
+}
+
+}  // namespace
+
+// Top-level windows are listed at one moment (EnumWindows takes the list
+// before it calls back): a walk window by window with FindWindowEx misses a
+// window that another comes in front of meanwhile, and costs the square of
+// their number. Message-only windows take no place in front of others.
+std::vector<Handle> Win32Courier::Windows(WindowScope scope) {
+    std::vector<Handle> found;
+    if (scope == WindowScope::TopLevel) {
+        EnumWindows(AddIfMessenger, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    HWND previous = nullptr;
+    while (found.size() < static_cast<std::size_t>(kMostWindows) &&
+           (previous = FindWindowExA(HWND_MESSAGE, previous, kMessengerWindowClass, nullptr)) != nullptr)
+        found.push_back(FromHwnd(previous));
+    return found;
 }
 
 std::uint64_t Win32Courier::ReceiverOf(Handle window) { return GetWindowThreadProcessId(ToHwnd(window), nullptr); }

@@ -16,7 +16,7 @@ namespace velkora {
 // so that it outlives the platform object while the process lasts.
 class Win32Courier final : public Courier, public std::enable_shared_from_this<Win32Courier> {
 private:
-    Handle NextWindow(WindowScope scope, Handle after) override;
+    std::vector<Handle> Windows(WindowScope scope) override;
     std::uint64_t ReceiverOf(Handle window) override;
     Sent Send(Handle window, const StatusRecord& record, Ms bound) override;
     bool StartWorker() override;
@@ -32,7 +32,7 @@ public:
     // The mark that this is the copy that runs (a mutex this thread owns);
     // let go when the window goes, so that a later start runs as the copy.
     void HoldOneCopy(HANDLE mark) { oneCopy_ = mark; }
-    void LetAnotherCopyRun();
+    void LetAnotherCopyRun() override;
     // Hands over what is under way, for at most kFinishMs, while the thread
     // goes on answering what reaches it; called once the window is gone.
     void FinishDeliveries();

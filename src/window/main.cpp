@@ -22,38 +22,36 @@ namespace {
 // One running copy per user session, marked by a mutex its thread owns until
 // its window goes. A second start posts the running copy's window the
 // request to come forward and waits for one of two ends: the copy says it
-// came forward (an event named after this start), or the copy lets go of the
-// mark (its window went, the request with it) and this start runs as the
-// copy instead. A copy that is busy (its thread stopped for a moment) gets
-// the request all the same: it waits in the queue, and this start ends after
-// kWaitMs. True when this start should end.
+// came forward (an event named after this start, set once the copy has
+// handled whatever input came before the request), or the copy lets go of
+// the mark (its window went, the request with it) and this start takes the
+// mark and runs as the copy. A copy that is busy (its thread stopped for a
+// moment) gets the request all the same: it waits in its queue, and this
+// start ends kAnswerMs after posting it. A copy still making its window is
+// waited for. True when this start should end; false when it holds the mark.
 bool HandOverToRunningCopy(HANDLE mark) {
-    constexpr ULONGLONG kWaitMs = 5000;
+    constexpr ULONGLONG kAnswerMs = 5000;
     const DWORD self = GetCurrentProcessId();
+    // Without the event the copy cannot answer; its mark is waited for all the same.
     HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, velkora::MainWindow::TakenOverEventName(self).c_str());
-    if (!taken) return false;
     const auto* className = reinterpret_cast<const wchar_t*>(velkora::kMainWindowClass);
     const UINT request = RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage);
-    bool posted = false, handedOver = false, marked = false;
-    for (const ULONGLONG end = GetTickCount64() + kWaitMs; GetTickCount64() < end;) {
-        // The window may still be being made: looked for until found.
-        if (!posted) {
+    ULONGLONG postedAt = 0;
+    DWORD which = WAIT_TIMEOUT;
+    while (which == WAIT_TIMEOUT && !(postedAt && GetTickCount64() - postedAt >= kAnswerMs)) {
+        if (!postedAt) {
             if (HWND running = FindWindowW(className, nullptr)) {
                 DWORD process = 0;
                 GetWindowThreadProcessId(running, &process);
                 AllowSetForegroundWindow(process);  // this start came from the user: the running copy may take the front
-                posted = PostMessageW(running, request, self, 0) != FALSE;
+                if (PostMessageW(running, request, self, 0)) postedAt = GetTickCount64();
             }
         }
         HANDLE ends[] = {mark, taken};
-        const DWORD which = WaitForMultipleObjects(2, ends, FALSE, 50);
-        handedOver = which == WAIT_OBJECT_0 + 1;
-        marked = which == WAIT_OBJECT_0 || which == WAIT_ABANDONED_0;
-        if (handedOver || marked) break;
+        which = WaitForMultipleObjects(taken ? 2 : 1, ends, FALSE, 50);
     }
-    CloseHandle(taken);
-    // Waited out: a copy that never showed a window is not handed anything.
-    return handedOver || (posted && !marked);
+    if (taken) CloseHandle(taken);
+    return which != WAIT_OBJECT_0 && which != WAIT_ABANDONED_0;
 }
 
 }  // namespace

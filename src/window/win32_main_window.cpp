@@ -192,6 +192,7 @@ LRESULT MainWindow::OnRestoreSize() {
 }
 
 LRESULT MainWindow::OnTimer(UINT_PTR id) {
+    if (id == kHandOverTimer) return OnHandedOver();
     Win32Timer* timer = controls_ ? controls_->TimerWithId(id) : nullptr;
     if (timer && timer->Enabled() && timer->Tick) timer->Tick();
     return 0;
@@ -224,12 +225,25 @@ LRESULT MainWindow::OnRegistered(UINT message, WPARAM wParam) {
     if (message == startedAgain_) {
         if (form.StartedAgain) form.StartedAgain();
         SetForegroundWindow(hwnd_);
-        // Tells the start that asked (its process id in wParam) that it was taken.
-        if (HANDLE taken = OpenEventW(EVENT_MODIFY_STATE, FALSE, TakenOverEventName(static_cast<DWORD>(wParam)).c_str())) {
+        // The start that asked (its process id in wParam) is told it was
+        // taken once the input that came before its request is handled: a
+        // click on "X" waiting there ends this copy, and that start runs.
+        // A timer's tick comes only when no input waits.
+        handOvers_.push_back(static_cast<DWORD>(wParam));
+        SetTimer(hwnd_, kHandOverTimer, USER_TIMER_MINIMUM, nullptr);
+    }
+    return 0;
+}
+
+LRESULT MainWindow::OnHandedOver() {
+    KillTimer(hwnd_, kHandOverTimer);
+    for (DWORD process : handOvers_) {
+        if (HANDLE taken = OpenEventW(EVENT_MODIFY_STATE, FALSE, TakenOverEventName(process).c_str())) {
             SetEvent(taken);
             CloseHandle(taken);
         }
     }
+    handOvers_.clear();
     return 0;
 }
 

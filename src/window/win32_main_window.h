@@ -72,6 +72,7 @@ private:
     LRESULT OnAct(WPARAM painted);
     LRESULT OnEnable();
     LRESULT OnDpiChanged(int dpi, const RECT& suggested);
+    LRESULT OnHandedOver();
 
     // The window's icons, and the notification area's picture, for one DPI.
     struct Icons {
@@ -88,6 +89,7 @@ private:
     void EndButtonMove();
 
     static constexpr UINT kRestoreSize = WM_APP + 1;  // posted: a maximised window takes its size back
+    static constexpr UINT_PTR kHandOverTimer = 100;   // the form's timers are numbered from 1
 
     Win32Platform& platform_;
     HINSTANCE instance_ = nullptr;
@@ -99,6 +101,7 @@ private:
     HWND lastFocus_ = nullptr;
     HCURSOR hand_ = nullptr;
     Icons icons_;
+    std::vector<DWORD> handOvers_;  // starts that asked, to be told they were taken
     std::shared_ptr<Form1Controls> controls_;  // a reader's objects hold it weakly
     std::unique_ptr<Form1> form_;
 };

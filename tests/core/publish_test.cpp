@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sstream>
+#include <thread>
 
 #include "fake_platform.h"
 #include "status/publish.h"
@@ -47,16 +49,6 @@ TEST(PublishStatus, EveryHandleTheWalkYieldsIsServedOnceTopLevelFirst) {
     platform.messageOnly = {0x5005, 0x1001, 0x6006};
     PublishPhrase(platform, u"x");
     EXPECT_EQ(Served(platform), (std::vector<Handle>{0x1001, 0x80000010, 0xFFFFFFFF, 0xFFFFFFFF80000020, 0x5005, 0x6006}));
-}
-
-TEST(PublishStatus, AWalkThatGoesRoundInCirclesEnds) {
-    class Circular : public FakePlatform {
-        Handle NextWindow(WindowScope scope, Handle after) override {
-            return scope == WindowScope::TopLevel ? (after % 3) + 1 : 0;
-        }
-    } platform;
-    PublishPhrase(platform, u"x");
-    EXPECT_EQ(platform.deliveries.size(), 3u);
 }
 
 TEST(PublishStatus, ReturnsBeforeAnyReceiverIsServed) {
@@ -154,6 +146,114 @@ TEST(PublishStatus, ATryAfterATimeoutWaitsLonger) {
     std::vector<long long> bounds;
     for (const auto& a : platform.attempts) bounds.push_back(a.bound.count());
     EXPECT_EQ(bounds, (std::vector<long long>{2000, 4000, 8000, 8000, 8000}));
+}
+
+// The courier on threads of its own, as the program runs it, on a tenth of
+// its times. Each send takes the time its window's script says; only the
+// order of what happened is checked, never a duration.
+class Threaded : public Courier {
+public:
+    struct Try {
+        Handle window;
+        Clock::time_point start, end;
+        Sent sent;
+    };
+    // How each window's sends go: what the n-th one (from 1) answers, and how long it takes.
+    using Script = std::function<std::pair<Sent, Ms>(int)>;
+    std::vector<Handle> windows;
+    std::atomic<long long> lingerMs{50};
+
+    void SetScript(Handle window, Script s) {
+        std::lock_guard<std::mutex> hold(lock);
+        script[window] = std::move(s);
+    }
+    ~Threaded() override {
+        while (Workers() > 0) std::this_thread::sleep_for(Ms(10));
+    }
+    void Publish(char16_t c) { Courier::Publish(std::make_shared<const Parcel>(Parcel{kStatusCopyDataId, Text(1, c)})); }
+    std::vector<Try> Tries() {
+        std::lock_guard<std::mutex> hold(lock);
+        return tries;
+    }
+    bool Settle() {
+        for (int i = 0; i < 500 && !Finish(Ms(0)); ++i) std::this_thread::sleep_for(Ms(10));
+        return Finish(Ms(0));
+    }
+
+protected:
+    std::vector<Handle> Windows(WindowScope scope) override { return scope == WindowScope::TopLevel ? windows : std::vector<Handle>{}; }
+    std::uint64_t ReceiverOf(Handle window) override { return window; }
+    Sent Send(Handle window, const StatusRecord&, Ms) override {
+        int n;
+        Script s;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            n = ++sends[window];
+            s = script[window];
+        }
+        const auto start = Clock::now();
+        const auto [sent, takes] = s ? s(n) : std::pair{Sent::Delivered, Ms(0)};
+        std::this_thread::sleep_for(takes);
+        std::lock_guard<std::mutex> hold(lock);
+        tries.push_back({window, start, Clock::now(), sent});
+        return sent;
+    }
+    bool StartWorker() override {
+        std::thread([this] { Work(); }).detach();
+        return true;
+    }
+    Ms Linger() const override { return Ms(lingerMs.load()); }
+    Ms SendBound(int slowness) const override { return Courier::SendBound(slowness) / 10; }
+    Ms Pause(int timeouts) const override { return Courier::Pause(timeouts) / 10; }
+
+private:
+    std::mutex lock;
+    std::map<Handle, Script> script;
+    std::map<Handle, int> sends;
+    std::vector<Try> tries;
+};
+
+// Whether window `w`'s last try went while window `slow` was inside one send.
+bool AnsweredWhileInside(const std::vector<Threaded::Try>& tries, Handle w, Handle slow, int slowTry) {
+    std::vector<Threaded::Try> slowTries, its;
+    for (const auto& t : tries) {
+        if (t.window == slow) slowTries.push_back(t);
+        if (t.window == w) its.push_back(t);
+    }
+    if (its.empty() || static_cast<int>(slowTries.size()) < slowTry) return false;
+    const auto& inside = slowTries[static_cast<std::size_t>(slowTry - 1)];
+    return its.back().sent == Courier::Sent::Delivered && its.back().start > inside.start && its.back().end < inside.end;
+}
+
+// A try that comes due is made on time while another line's send holds a
+// worker for long: a worker stays to make it.
+TEST(CourierOnThreads, ADueTryIsNotHeldBehindAnotherLinesLongSend) {
+    Threaded courier;
+    courier.windows = {1, 2};
+    courier.SetScript(1, [](int) { return std::pair{Courier::Sent::TimedOut, Ms(1500)}; });
+    courier.SetScript(2, [](int n) { return std::pair{n <= 2 ? Courier::Sent::TimedOut : Courier::Sent::Delivered, Ms(0)}; });
+    courier.Publish(u'a');
+    std::this_thread::sleep_for(Ms(1600));
+    EXPECT_TRUE(AnsweredWhileInside(courier.Tries(), 2, 1, 1));
+    courier.SetScript(1, nullptr);  // it answers again, and the workers can end
+    EXPECT_TRUE(courier.Settle());
+}
+
+// A line that answered at once, then hangs, holds up no other line while a
+// worker is free.
+TEST(CourierOnThreads, ALineThatStartsToHangHoldsUpNoOther) {
+    Threaded courier;
+    courier.lingerMs = 2000;
+    courier.windows = {1, 2, 3};
+    courier.Publish(u'a');
+    ASSERT_TRUE(courier.Settle());
+    courier.SetScript(1, [](int n) { return std::pair{Courier::Sent::Delivered, Ms(n == 2 ? 1200 : 0)}; });
+    courier.Publish(u'b');
+    ASSERT_TRUE(courier.Settle());
+    const auto tries = courier.Tries();
+    EXPECT_TRUE(AnsweredWhileInside(tries, 2, 1, 2));
+    EXPECT_TRUE(AnsweredWhileInside(tries, 3, 1, 2));
+    courier.lingerMs = 0;
 }
 
 // At the end, a record under way is waited for; a receiver that has timed

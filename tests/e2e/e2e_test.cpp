@@ -1042,7 +1042,10 @@ TEST(EndToEndLate, LateMessengersEndOnTheTurnOff) {
 }
 
 // "X" while a slow messenger is being served, then a second start 0, 150 or
-// 600 ms later: the first copy ends and exactly one copy runs, its window shown.
+// 600 ms later, or with the copy's thread stopped meanwhile (-1: the click
+// still waits in its queue when the start's request comes, and a request
+// is handled before input): the first copy ends and exactly one copy runs,
+// its window shown.
 // Velkora's windows are made managed ones for it: under Wine a managed window
 // takes about 2 s to go, as with a desktop's window manager, which is when a
 // second start may meet a copy that is ending (Wine has no such wait without).
@@ -1055,16 +1058,23 @@ TEST(EndToEndStart, ASecondStartJustAfterCloseLeavesOneCopyRunning) {
     RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kAppKey) + L"\\X11 Driver").c_str(), L"Managed", REG_SZ, L"Y", 4);
     Receiver slow;
     ASSERT_TRUE(slow.Start(L"--stall 1500"));
-    for (const int delayMs : {0, 150, 600}) {
+    for (const int delayMs : {0, 150, 600, -1}) {
         VelkoraApp app;
         ASSERT_TRUE(app.Start());
         app.Click("Check2");
         app.Click("Command1");
         ASSERT_TRUE(slow.WaitForCount(1, 3000));
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(app.Main(), nullptr));
+        if (delayMs < 0) SuspendThread(thread);
         input::Click(app.ScreenPoint("Label71"));
-        Sleep(static_cast<DWORD>(delayMs));
+        Sleep(static_cast<DWORD>(std::max(delayMs, 0)));
         Process second;
         ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+        if (delayMs < 0) {
+            Sleep(1500);
+            ResumeThread(thread);
+        }
+        CloseHandle(thread);
         ASSERT_TRUE(app.Proc().Exited(5000)) << delayMs;
         HWND shown = nullptr;
         const auto* className = reinterpret_cast<const wchar_t*>(kMainWindowClass);
@@ -1076,6 +1086,33 @@ TEST(EndToEndStart, ASecondStartJustAfterCloseLeavesOneCopyRunning) {
         PostMessageW(shown, WM_CLOSE, 0, 0);
         EXPECT_TRUE(second.Exited(5000));
     }
+}
+
+// A start that finds the mark of a running copy but no window waits for the
+// mark: it never runs beside the copy that holds it, and a later start hands
+// over to it. Here this test holds the mark for 6 s, as a copy that makes
+// its window slowly would.
+TEST(EndToEndStart, AStartWaitsForTheMarkOfACopyWithoutAWindow) {
+    HANDLE mark = CreateMutexW(nullptr, TRUE, L"Local\\Velkora.OneCopy");
+    ASSERT_NE(mark, nullptr);
+    ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    Process first, second;
+    ASSERT_TRUE(first.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+    Sleep(6000);
+    const auto* className = reinterpret_cast<const wchar_t*>(kMainWindowClass);
+    EXPECT_EQ(FindWindowW(className, nullptr), nullptr);
+    ReleaseMutex(mark);
+    CloseHandle(mark);
+    HWND shown = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (shown = FindWindowW(className, nullptr)) && IsWindowVisible(shown); }, 10000));
+    ASSERT_TRUE(second.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+    ASSERT_TRUE(second.Exited(10000));
+    EXPECT_EQ(second.ExitCode(), 0u);
+    int windows = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr));) ++windows;
+    EXPECT_EQ(windows, 1);
+    PostMessageW(shown, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(first.Exited(5000));
 }
 
 // A right or middle press on the labels over the banner starts no move: the

@@ -354,22 +354,23 @@ private:
 
 public:
     // A quiet point: the user turns the line off; then every messenger that
-    // answers, the late ones and those that hung for a while included, ends
-    // on the last record published (the healthy one's last), within 30 s.
+    // answers, the late ones and those that hung for a while included (they
+    // answer again at their own time, after the turn-off was first sent to
+    // them), ends on the last record published (the healthy one's last),
+    // within 30 s.
     bool Quiet(std::string& why) {
         if (!app_ || app_->Proc().Exited(0)) return true;
         if (!DismissMessageBoxes(why)) return false;
         if (!IsWindowVisible(app_->Main())) SendMessageW(app_->Child("picSystemTray"), WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONDBLCLK, 1));
         actionStarts_.push_back(Now());
         app_->Click("Command2");
-        for (Extra& e : extra_) Answer(e, true);
         if (!WaitUntil([&] { return healthy_->Count() > 0 && healthy_->Records().back()["show"] == "0"; }, 5000))
             return Fail(why, "the turn-off did not reach the healthy messenger");
         const std::string last = LastRaw(*healthy_);
         const ULONGLONG start = GetTickCount64();
         for (std::size_t i = 0; i < extra_.size(); ++i) {
             if (extra_[i].hungForGood) continue;
-            if (!WaitUntil([&] { return LastRaw(*extra_[i].receiver) == last; }, 30000))
+            if (!WaitUntil([&] { for (Extra& e : extra_) Answer(e, false); return LastRaw(*extra_[i].receiver) == last; }, 30000))
                 return Fail(why, "messenger " + std::to_string(i + 1) + " did not end on the last record published");
         }
         ++quiets_;

@@ -67,12 +67,7 @@ public:
     }
 
 protected:
-    Handle NextWindow(WindowScope scope, Handle after) override {
-        const auto& list = scope == WindowScope::TopLevel ? topLevel : messageOnly;
-        if (after == 0) return list.empty() ? 0 : list.front();
-        auto it = std::find(list.begin(), list.end(), after);
-        return it == list.end() || ++it == list.end() ? 0 : *it;
-    }
+    std::vector<Handle> Windows(WindowScope scope) override { return scope == WindowScope::TopLevel ? topLevel : messageOnly; }
     std::uint64_t ReceiverOf(Handle window) override {
         auto it = receivers.find(window);
         return it == receivers.end() ? window : it->second;
