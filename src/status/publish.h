@@ -11,9 +11,9 @@ namespace velkora {
 
 // Builds the payload once and hands it to delivery, which gives the same
 // record to every window of class "MsnMsgrUIManager": first the top-level
-// windows in the order the walk yields them, then message-only windows of the
-// class that the top-level walk did not reach; every handle the walk yields,
-// those with the top bit set too (a handle is no signed number). Returns at
+// windows, listed at one moment in the system's order, then message-only
+// windows of the class that the top-level list did not hold; every handle
+// listed, those with the top bit set too (a handle is no signed number). Returns at
 // once: the walk and the sends run off the caller's thread, so no messenger,
 // however many, slow or hung, holds up the window (courier.h). Keeps no
 // state, reports nothing.
