@@ -174,15 +174,18 @@ TEST_F(EndToEnd, IntervalOfOnePublishesEverySecond) {
 
 TEST_F(EndToEnd, EnterPressesTheActivateButtonAndTypingStopsAtSixty) {
     app.Click("Check5");
-    HWND entry = app.Child("Text2");
-    for (int i = 0; i < 70; ++i) SendMessageW(entry, WM_CHAR, L'ş', 0);
-    EXPECT_EQ(SendMessageW(entry, WM_GETTEXTLENGTH, 0, 0), 60);
+    for (int i = 0; i < 9; ++i) app.Click("Command5");  // interval 1: a phrase every second once started
+    // Typed and pressed by hand, in this order: a clicked button keeps the
+    // keyboard, and Enter there would press that button instead.
+    input::Click(app.ScreenPoint("Text2"));
+    input::Type(std::wstring(70, L'ş'));
+    WaitUntil([&] { return app.TextOf("Text2").size() >= 60; }, 3000);
+    Sleep(300);  // and whatever else was typed
+    EXPECT_EQ(app.TextOf("Text2"), Text(60, u'ş'));
     const LRESULT entries = SendMessageW(app.Child("List1"), LB_GETCOUNT, 0, 0);
     // Enter while the entry box has the keyboard: the default button runs
     // (the phrase countdown starts) and nothing is added.
-    PostMessageW(entry, WM_KEYDOWN, VK_RETURN, 1);
-    PostMessageW(entry, WM_KEYUP, VK_RETURN, 0xC0000001);
-    for (int i = 0; i < 9; ++i) app.Click("Command5");  // interval 1: a phrase every second once started
+    input::Key(VK_RETURN);
     ASSERT_TRUE(receiver.WaitForCount(2, 4000));
     EXPECT_EQ(SendMessageW(app.Child("List1"), LB_GETCOUNT, 0, 0), entries);
 }
