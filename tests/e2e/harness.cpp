@@ -144,11 +144,17 @@ bool TrayIconDeleted(HWND owner, UINT id) { return AskTheShell(NIM_DELETE, owner
 
 POINT TrayIconPoint() {
     RECT r{};
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    for (HWND w = nullptr; (w = FindWindowExW(tray, w, L"__winex11_tray_icon", nullptr));) {
-        RECT each{};
-        GetWindowRect(w, &each);
-        if (each.left >= r.left) r = each;  // icons are added from the left
+    // Wine 8's tray is a window of the X11 driver's; Wine 10's is the
+    // shell's taskbar window, with an icon window of its own for each icon.
+    const struct { const wchar_t* tray; const wchar_t* icon; } kinds[] = {
+        {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
+    for (const auto& kind : kinds) {
+        HWND tray = FindWindowW(kind.tray, nullptr);
+        for (HWND w = nullptr; tray && (w = FindWindowExW(tray, w, kind.icon, nullptr));) {
+            RECT each{};
+            GetWindowRect(w, &each);
+            if (IsWindowVisible(w) && each.left >= r.left) r = each;  // icons are added from the left
+        }
     }
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
