@@ -867,8 +867,10 @@ TEST_F(ReaderWalk, TheWalkFollowsTheWindow) {
     const Heard* add = Find(u"Kelimeyi Ekle");
     ASSERT_NE(add, nullptr);
     EXPECT_EQ(add->state & STATE_SYSTEM_UNAVAILABLE, 0);
+    // Counted down at least twice since the start (a busy machine may have
+    // counted further), and read by the reader as the window shows it.
     const Text now = heard[static_cast<std::size_t>(countdownId - 1)].name;
-    EXPECT_TRUE(now == u"8" || now == u"7") << ToUtf8(now);
+    EXPECT_TRUE(now.size() == 1 && now[0] >= u'1' && now[0] <= u'8') << ToUtf8(now);
     EXPECT_GE(TimesTold({EVENT_OBJECT_HIDE, button, OBJID_CLIENT, CHILDID_SELF}), 1);
     EXPECT_GE(TimesTold({EVENT_OBJECT_SHOW, button, OBJID_CLIENT, CHILDID_SELF}), 1);
     EXPECT_GE(TimesTold({EVENT_OBJECT_STATECHANGE, app.Child("Command3"), OBJID_CLIENT, CHILDID_SELF}), 1);
@@ -1457,13 +1459,26 @@ TEST(EndToEndDpi, ADpiChangeLaysTheWindowOutAgain) {
         PostMessageW(app.Main(), WM_CLOSE, 0, 0);
         ASSERT_TRUE(app.Proc().Exited(5000));
     }
-    // Started at 144 DPI: the window looks as the one moved there.
+    // Started at 144 DPI: the window looks as the one moved there. Wine 10
+    // keeps its monitor at the DPI the session began with, whatever a later
+    // process reads as the system's; a window there is laid out at its
+    // monitor's DPI, as Windows asks of a window aware of each monitor.
     const ScreenDpi screen(144);
     VelkoraApp started;
     ASSERT_TRUE(started.Start());
     started.Sync();
     Sleep(500);
     const Shot there = Take(started.Main());
+    // Only a run aware of each monitor is told another window's own DPI.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto dpiFor = std::string(kAwareness) == "system" ? nullptr : reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (const int monitor = dpiFor ? static_cast<int>(dpiFor(started.Main())) : 144; monitor != 144) {
+        std::printf("the monitor stays at %d DPI: the window started is laid out at it\n", monitor);
+        EXPECT_EQ(there.size.cx, MulDiv(kFormWidthTwips, monitor, 1440));
+        EXPECT_EQ(there.size.cy, MulDiv(kFormHeightTwips, monitor, 1440));
+        return;
+    }
     const std::size_t differing = Differing(there, moved);
     std::printf("started at 144 DPI and moved there: %zu of %zu pixels differ\n", differing, there.pixels.size());
     EXPECT_LT(differing, there.pixels.size() / 20) << "at most one pixel in twenty";
