@@ -32,7 +32,7 @@ mkdir -p build/logs
 received=$root/build/logs/bench-receivers.log
 : >"$received"
 echo "The receivers' lines go to $received."
-figures() { awk -v log="$received" '/^(status-monitor|window=)/ { print >> log; next } { print; fflush() }'; }
+figures() { awk -v out="$received" '/^(status-monitor|window=)/ { print >> out; next } { print; fflush() }'; }
 echo "=== publish cost"
 wine build/win32/bench/publish_bench.exe 2>/dev/null | figures
 echo "=== delivery to 1, 10, 100 and 2,000 messenger windows"
