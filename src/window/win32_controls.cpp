@@ -14,6 +14,11 @@ namespace {
 
 Text NameText(const char* name) { return Text(name, name + std::strlen(name)); }
 
+// Puts a child window at `r` (client pixels) when the window lays out again.
+void MoveTo(HWND child, const RECT& r) {
+    SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -34,8 +39,7 @@ void Win32Child::Create(const wchar_t* className, DWORD style, DWORD exStyle) {
 }
 
 void Win32Child::Replace() {
-    const RECT r = host_.Place(spec_);
-    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveTo(hwnd_, host_.Place(spec_));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Paints().Font(spec_.font)), TRUE);
 }
 
@@ -303,8 +307,7 @@ Win32PictureBox::Win32PictureBox(Win32ControlHost& host, const ControlSpec& spec
 
 void Win32PictureBox::Replace(HICON picture) {
     picture_ = picture;
-    const RECT r = host_.Place(spec_);
-    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveTo(hwnd_, host_.Place(spec_));
 }
 
 // The shell reports each event on the icon with the callback message,

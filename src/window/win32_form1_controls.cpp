@@ -115,10 +115,17 @@ RECT Form1Controls::Place(const ControlSpec& s) const {
     return RECT{px(s.left), px(s.top), px(s.left + s.width), px(s.top + s.height)};
 }
 
-bool Form1Controls::Seen(HWND child) const {
-    RECT r{}, client{}, seen{};
+// A child window's rectangle in the window's client pixels.
+RECT Form1Controls::InClient(HWND child) const {
+    RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool Form1Controls::Seen(HWND child) const {
+    RECT client{}, seen{};
+    const RECT r = InClient(child);
     GetClientRect(window_, &client);
     return (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&seen, &r, &client);
 }
@@ -127,9 +134,7 @@ Form1Controls::Reached Form1Controls::At(POINT p) const {
     // Child windows lie over the painted controls, the first made on top (as
     // the system keeps them); a disabled one covers what lies under it too.
     for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+        const RECT r = InClient(child);
         if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && PtInRect(&r, p)) return {child, nullptr};
     }
     // Of the painted controls, the last drawn lies on top: labels over the banner.

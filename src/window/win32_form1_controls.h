@@ -77,6 +77,7 @@ public:
 
 private:
     void AddTooltip(const ControlSpec& spec, const RECT& rect);
+    RECT InClient(HWND child) const;  // in the window's client pixels
     // A child window a reader finds: shown, and on the window's client area.
     bool Seen(HWND child) const;
 
