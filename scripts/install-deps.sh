@@ -69,15 +69,78 @@ seconds() { echo "$(($(date +%s) - $1)) s"; }
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo[@]}" dpkg --add-architecture i386 >>"$log" 2>&1 || fail "dpkg --add-architecture i386"
 fi
+# A package index that cannot be read (a mirror caught mid-sync, say) does
+# not stop the install: apt-get update reads every other index and keeps the
+# old copy of the failed one, if any. It is said, in one line per index, and
+# tried once more after a pause; what could not be read is remembered for the
+# install's own message, if the install then needs it.
+failed=()   # "ARCH index (reason)", one per index the last update could not read
+update() {
+    local out status
+    out=$("${sudo[@]}" apt-get update 2>&1)
+    status=$?
+    echo "$out" >>"$log"
+    # Each failed index: "Err:4 http://host/path suite/component arch Packages",
+    # and its reason: "E: Failed to fetch http://host/path/dists/suite/
+    # component/binary-arch/FILE  REASON [IP: ...]".
+    mapfile -t failed < <(echo "$out" | awk '
+        /^Err:[0-9]+ / { n++; arch[n] = $4; name[n] = $3 " " $4 " " $5 " from " $2
+                         split($3, sc, "/"); url[n] = $2 "/dists/" sc[1] "/" sc[2] "/binary-" $4 "/" }
+        /^[EW]: Failed to fetch / { reason[$5] = $0; sub(/^[EW]: Failed to fetch [^ ]*  /, "", reason[$5])
+                                    sub(/ *\[IP: [^]]*\]$/, "", reason[$5]); seen[++m] = $5 }
+        END { for (i = 1; i <= n; i++) {
+                  r = ""; for (j = 1; j <= m; j++) if (index(seen[j], url[i]) == 1) r = reason[seen[j]]
+                  print arch[i] " " name[i] (r == "" ? "" : " (" r ")") } }')
+    [ "$status" -eq 0 ] && return 0
+    [ ${#failed[@]} -gt 0 ] || failed=("? an index ($(echo "$out" | grep -m1 '^E:' | cut -c4-))")
+    return 1
+}
 started=$(date +%s)
 printf 'Reading the package lists (apt-get update)... '
-"${sudo[@]}" apt-get update >>"$log" 2>&1 || { echo; fail "apt-get update"; }
-echo "done, $(seconds "$started")."
+if update; then
+    echo "done, $(seconds "$started")."
+else
+    # What was read is used; a mirror caught mid-sync is often whole again
+    # a few seconds later.
+    echo
+    for index in "${failed[@]}"; do echo "Warning: a package index could not be read: ${index#* }." >&2; done
+    printf 'Trying again in 10 s... '
+    sleep 10
+    if update; then
+        echo "done, $(seconds "$started")."
+    else
+        echo "the same; going on with the package lists that were read."
+    fi
+fi
 
 # What it comes to: a simulated install counts the packages, and the
 # archives not yet in apt's cache are the download.
-plan=$("${sudo[@]}" apt-get install -s --no-install-recommends "${missing[@]}" 2>&1) ||
-    { echo "$plan" >>"$log"; fail "apt-get cannot install: ${missing[*]}"; }
+plan=$("${sudo[@]}" apt-get install -s --no-install-recommends "${missing[@]}" 2>&1) || {
+    echo "$plan" >>"$log"
+    # apt's own words ("you have held broken packages") tell a newcomer
+    # nothing: name the packages that cannot be had, each tried alone, and
+    # the unread index of their architecture they would have come from.
+    echo "apt-get cannot install them all; finding out which cannot be had..." >&2
+    native=$(dpkg --print-architecture)
+    blocked=() sources=()
+    for p in "${missing[@]}"; do
+        "${sudo[@]}" apt-get install -s --no-install-recommends "$p" >>"$log" 2>&1 && continue
+        blocked+=("$p")
+        arch=$native; [[ "$p" == *:* ]] && arch=${p##*:}
+        for index in "${failed[@]}"; do
+            [ "${index%% *}" = "$arch" ] && [[ " ${sources[*]} " != *" ${index#* } "* ]] && sources+=("${index#* }")
+        done
+    done
+    echo "The install cannot be done: ${blocked[*]:-${missing[*]}} cannot be installed." >&2
+    if [ ${#sources[@]} -gt 0 ]; then
+        for index in "${sources[@]}"; do echo "They would come from a package index that could not be read: $index." >&2; done
+        echo "The package mirror is being updated: try again later, or use another mirror." >&2
+    else
+        grep '^E:' <<<"$plan" | tail -3 >&2 || true
+    fi
+    echo "apt-get's output is in $log" >&2
+    exit 1
+}
 echo "$plan" >>"$log"
 count=$(echo "$plan" | sed -n 's/.* upgraded, \([0-9]*\) newly installed.*/\1/p')
 bytes=$("${sudo[@]}" apt-get install --print-uris -qq --no-install-recommends "${missing[@]}" 2>/dev/null |
