@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include "harness.h"
+
 #include <psapi.h>
 #include <winternl.h>
 
@@ -12,55 +14,7 @@ namespace velkora::bench {
 
 namespace {
 
-std::string ReadWhole(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return {};
-    std::string content;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0) content.append(buffer, n);
-    CloseHandle(f);
-    return content;
-}
-
-// The host pid of the process whose command line holds `needle`; 0 when none.
-unsigned long HostPid(const std::string& needle) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    unsigned long found = 0;
-    do {
-        const unsigned long pid = wcstoul(entry.cFileName, nullptr, 10);
-        if (pid == 0) continue;
-        std::string line = ReadWhole(L"Z:\\proc\\" + std::wstring(entry.cFileName) + L"\\cmdline");
-        for (char& c : line)
-            if (c == '\0') c = ' ';
-        if (line.find(needle) != std::string::npos) found = pid;
-    } while (!found && FindNextFileW(find, &entry));
-    FindClose(find);
-    return found;
-}
-
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }  // tags are ASCII
-
-double RssAnonKb(unsigned long pid) {
-    std::istringstream status(ReadWhole(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\status"));
-    std::string key;
-    double kb = 0;
-    while (status >> key)
-        if (key == "RssAnon:" && status >> kb) return kb;
-    return 0;
-}
-
-double HostCpuMs(unsigned long pid) {
-    const std::string stat = ReadWhole(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat");
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));  // after "pid (name) "
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; fields >> field && i <= 15; ++i)
-        if (i == 14 || i == 15) ticks += std::atof(field.c_str());  // utime, stime
-    return ticks * 10;  // USER_HZ is 100
-}
 
 // The system's handle count of a process: GetProcessHandleCount answers 0
 // under Wine, the process list does not.
@@ -78,10 +32,7 @@ long HandleCount(DWORD pid) {
 
 }  // namespace
 
-bool UnderWine() {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
+bool UnderWine() { return e2e::host::UnderWine(); }
 
 std::wstring NewTag(const wchar_t* stem) {
     static int counter = 0;
@@ -107,9 +58,9 @@ ProcessFigures Measure(HANDLE process, const std::wstring& tag) {
         f.userObjects = static_cast<long>(users);
     }
     if (UnderWine()) {
-        if (const unsigned long pid = HostPid(Narrow(tag))) {
-            f.privateKb = RssAnonKb(pid);
-            f.cpuMs = HostCpuMs(pid);
+        if (const unsigned long pid = e2e::host::Pid(Narrow(tag))) {
+            f.privateKb = e2e::host::RssAnonKb(pid);
+            f.cpuMs = e2e::host::CpuMs(pid);
         }
     }
     return f;
@@ -117,9 +68,9 @@ ProcessFigures Measure(HANDLE process, const std::wstring& tag) {
 
 std::optional<double> WineserverPrivateKb() {
     if (!UnderWine()) return std::nullopt;
-    const unsigned long pid = HostPid("wineserver");
+    const unsigned long pid = e2e::host::Pid("wineserver");
     if (!pid) return std::nullopt;
-    return RssAnonKb(pid);
+    return e2e::host::RssAnonKb(pid);
 }
 
 POINT ParkPointer() {

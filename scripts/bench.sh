@@ -37,6 +37,8 @@ echo "=== publish cost"
 wine build/win32/bench/publish_bench.exe 2>/dev/null | figures
 echo "=== delivery to 1, 10, 100 and 2,000 messenger windows"
 wine build/win32/bench/delivery_bench.exe 2>/dev/null | figures
+echo "=== delivery while it waits: healthy, stalling and hung messengers, one publish a second"
+wine build/win32/bench/wait_bench.exe 2>/dev/null | figures
 echo "=== footprint against the floors (idle ${idle} s, ${runs} runs)"
 wine build/win32/bench/footprint_bench.exe "$idle" "$runs" 2>/dev/null | figures
 echo "=== soak: 100,000 publishes of the memory source, driven as fast as they go"

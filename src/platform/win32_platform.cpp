@@ -160,7 +160,8 @@ void Win32Platform::FinishDeliveries() {
     // Messages still reach this thread (COM's calls from a screen reader that
     // held an object, broadcasts): they are answered while it waits.
     const ULONGLONG end = GetTickCount64() + kFinishMs;
-    while (!courier_->Finish(std::chrono::milliseconds(20)) && GetTickCount64() < end) {
+    bool finished = false;
+    while (!(finished = courier_->Finish(std::chrono::milliseconds(20))) && GetTickCount64() < end) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) continue;  // ending already
@@ -168,6 +169,9 @@ void Win32Platform::FinishDeliveries() {
             DispatchMessageW(&msg);
         }
     }
+    // A worker still waiting on a messenger is told to end; it touches
+    // nothing the runtime's exit tears down when its send returns.
+    if (!finished) courier_->Stop();
 }
 
 std::uint64_t Win32Platform::TickCount() { return GetTickCount64(); }

@@ -11,9 +11,11 @@
 
 namespace velkora {
 
-// Delivery on threads of the system's own (at most Courier::kMostWorkers),
-// each sending with SendMessageTimeout. A worker's thread holds the courier,
-// so that it outlives the platform object while the process lasts.
+// Delivery on threads of the system's own (at most Courier::kMostWorkers):
+// the walk (EnumWindows, then FindWindowEx for message-only windows), the
+// receiving thread of a window, and the send (SendMessageTimeout). A
+// worker's thread holds the courier, so that it outlives the platform
+// object while the process lasts.
 class Win32Courier final : public Courier, public std::enable_shared_from_this<Win32Courier> {
 private:
     std::vector<Handle> Windows(WindowScope scope) override;
@@ -34,7 +36,8 @@ public:
     void HoldOneCopy(HANDLE mark) { oneCopy_ = mark; }
     void LetAnotherCopyRun() override;
     // Hands over what is under way, for at most kFinishMs, while the thread
-    // goes on answering what reaches it; called once the window is gone.
+    // goes on answering what reaches it, then stops the workers; called
+    // once the window is gone.
     void FinishDeliveries();
 
     Courier& Delivery() override { return *courier_; }

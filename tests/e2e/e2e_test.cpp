@@ -982,6 +982,32 @@ TEST(EndToEndSlow, SlowAndHungMessengersHoldUpNeitherTheWindowNorAnother) {
     hung.Proc().Kill();
 }
 
+// Twelve receiving threads that hang in their first record, as any local
+// program can make them, beside the healthy messenger: it goes on getting a
+// record a second, and the turn-off at once. (Before one worker was kept
+// for messengers that answer, it got a record every 1 to 4 s.)
+TEST(EndToEndSlow, TwelveHungReceivingThreadsHoldUpNoHealthyMessenger) {
+    Receiver healthy, hung;
+    ASSERT_TRUE(healthy.Start());
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start());
+    app.Click("Check2");
+    app.Click("Command1");
+    ASSERT_TRUE(healthy.WaitForCount(1, 3000));
+    ASSERT_TRUE(hung.Start(L"--windows 12 --threads --stall 600000"));
+    const std::size_t before = healthy.Count();
+    Sleep(10000);
+    const auto records = healthy.Records();
+    EXPECT_GE(records.size() - before, 7u);
+    long long longestGap = 0;
+    for (std::size_t i = before; i < records.size(); ++i)
+        longestGap = std::max(longestGap, std::stoll(records[i]["us"]) - std::stoll(records[i - 1]["us"]));
+    EXPECT_LT(longestGap, 2500000);
+    app.Click("Command2");
+    EXPECT_TRUE(WaitUntil([&] { return healthy.Records().back()["show"] == "0"; }, 2000));
+    hung.Proc().Kill();
+}
+
 // "X" right after the turn-off: the turn-off still reaches the messenger.
 TEST_F(EndToEnd, ATurnOffJustBeforeCloseIsDelivered) {
     Receiver slow;

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +35,63 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     }
     return true;
 }
+
+namespace host {
+
+bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::string ReadFile(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::string content;
+    char buffer[4096];
+    DWORD n = 0;
+    while (::ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0) content.append(buffer, n);
+    CloseHandle(f);
+    return content;
+}
+
+unsigned long Pid(const std::string& needle) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    unsigned long found = 0;
+    do {
+        const unsigned long pid = wcstoul(entry.cFileName, nullptr, 10);
+        if (pid == 0) continue;
+        std::string line = ReadFile(L"Z:\\proc\\" + std::wstring(entry.cFileName) + L"\\cmdline");
+        for (char& c : line)
+            if (c == '\0') c = ' ';
+        if (line.find(needle) != std::string::npos) found = pid;
+    } while (!found && FindNextFileW(find, &entry));
+    FindClose(find);
+    return found;
+}
+
+double RssAnonKb(unsigned long pid) {
+    std::istringstream status(ReadFile(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\status"));
+    std::string key;
+    double kb = 0;
+    while (status >> key)
+        if (key == "RssAnon:" && status >> kb) return kb;
+    return 0;
+}
+
+double CpuMs(unsigned long pid) {
+    const std::string stat = ReadFile(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\stat");
+    if (stat.empty()) return 0;
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));  // after "pid (name) "
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; fields >> field && i <= 15; ++i)
+        if (i == 14 || i == 15) ticks += std::atof(field.c_str());  // utime, stime
+    return ticks * 10;  // USER_HZ is 100
+}
+
+}  // namespace host
 
 bool Process::Start(const std::wstring& commandLine, int showCommand, const wchar_t* folder) {
     std::wstring line = commandLine;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string>
 #include <vector>
 
 #include "platform/text.h"
@@ -18,6 +19,17 @@ namespace velkora::e2e {
 std::wstring BinDir();                  // where Velkora.exe and status-monitor.exe are
 std::wstring TempPath(const std::wstring& stem);
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
+
+// What the host's /proc says of a process, where Wine reports nothing of
+// another process (CPU time, private memory): its files are read through
+// drive Z:. A process is found by a tag on its command line.
+namespace host {
+bool UnderWine();
+std::string ReadFile(const std::wstring& path);
+unsigned long Pid(const std::string& needle);  // the host pid whose command line holds it; 0 when none
+double CpuMs(unsigned long pid);              // user and system time, in 10 ms ticks
+double RssAnonKb(unsigned long pid);
+}  // namespace host
 
 class Process {
 public:

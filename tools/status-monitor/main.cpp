@@ -2,11 +2,13 @@
 // "MsnMsgrUIManager", decodes every status record they receive and prints one
 // line per record (and appends it, UTF-8, to a file when asked).
 //
-//   status-monitor [--file PATH] [--windows N] [--message-only]
+//   status-monitor [--file PATH] [--windows N] [--threads] [--message-only]
 //                  [--stall MS] [--ready PATH]
 //
 //   --file PATH      also append each line to PATH
 //   --windows N      create N receiving windows (default 1)
+//   --threads        each window on a receiving thread of its own (as N
+//                    messengers are); without it, all on the main thread
 //   --message-only   create message-only windows instead of top-level ones
 //   --stall MS       sleep MS milliseconds inside every record, as a hung
 //                    messenger would
@@ -30,7 +32,7 @@ std::wstring g_file;
 DWORD g_stall = 0;
 bool g_raw = false;
 bool g_exitOnRecord = false;
-std::vector<HWND> g_windows;
+bool g_messageOnly = false;
 
 void Emit(const std::string& line) {
     const std::string withBreak = line + "\n";
@@ -44,11 +46,8 @@ void Emit(const std::string& line) {
     CloseHandle(f);
 }
 
-int WindowIndex(HWND hwnd) {
-    for (std::size_t i = 0; i < g_windows.size(); ++i)
-        if (g_windows[i] == hwnd) return static_cast<int>(i);
-    return -1;
-}
+// Each window knows its own number from its creation on, whichever thread it is on.
+int WindowIndex(HWND hwnd) { return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds) {
     const std::string prefix = "window=" + std::to_string(WindowIndex(hwnd)) + "\t";
@@ -84,9 +83,50 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* cds) {
 LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COPYDATA: return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_NCCREATE:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         case WM_CLOSE: PostQuitMessage(0); return 0;
         default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+}
+
+HWND CreateReceiver(int index) {
+    return CreateWindowExA(0, velkora::kMessengerWindowClass, "status-monitor", WS_OVERLAPPED, 0, 0, 10, 10,
+                           g_messageOnly ? HWND_MESSAGE : nullptr, nullptr, GetModuleHandleW(nullptr),
+                           reinterpret_cast<void*>(static_cast<INT_PTR>(index)));
+}
+
+void Pump() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+}
+
+// A receiving thread of its own: makes its window, says so, and pumps.
+struct Made {
+    HANDLE done;
+    int index;
+    HWND window = nullptr;
+};
+DWORD WINAPI ReceivingThread(void* param) {
+    auto* made = static_cast<Made*>(param);
+    made->window = CreateReceiver(made->index);
+    const bool ok = made->window != nullptr;
+    SetEvent(made->done);
+    if (ok) Pump();
+    return 0;
+}
+
+HWND CreateOnThreadOfItsOwn(int index) {
+    Made made{CreateEventW(nullptr, FALSE, FALSE, nullptr), index};
+    if (!made.done) return nullptr;
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, ReceivingThread, &made, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (thread) {
+        WaitForSingleObject(made.done, INFINITE);
+        CloseHandle(thread);
+    }
+    CloseHandle(made.done);
+    return made.window;
 }
 
 }  // namespace
@@ -96,7 +136,7 @@ int main() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     int windows = 1;
-    bool messageOnly = false;
+    bool threads = false;
     std::wstring ready;
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
@@ -105,11 +145,12 @@ int main() {
         else if (a == L"--windows" && hasValue) windows = _wtoi(argv[++i]);
         else if (a == L"--stall" && hasValue) g_stall = static_cast<DWORD>(_wtoi(argv[++i]));
         else if (a == L"--ready" && hasValue) ready = argv[++i];
-        else if (a == L"--message-only") messageOnly = true;
+        else if (a == L"--message-only") g_messageOnly = true;
+        else if (a == L"--threads") threads = true;
         else if (a == L"--raw") g_raw = true;
         else if (a == L"--exit-on-record") g_exitOnRecord = true;
         else {
-            Emit("usage: status-monitor [--file PATH] [--windows N] [--message-only] [--stall MS] [--ready PATH] [--raw] [--exit-on-record]");
+            Emit("usage: status-monitor [--file PATH] [--windows N] [--threads] [--message-only] [--stall MS] [--ready PATH] [--raw] [--exit-on-record]");
             return 2;
         }
     }
@@ -121,16 +162,11 @@ int main() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = velkora::kMessengerWindowClass;
     if (!RegisterClassExA(&wc)) return 1;
-    for (int i = 0; i < windows; ++i) {
-        HWND hwnd = CreateWindowExA(0, velkora::kMessengerWindowClass, "status-monitor", WS_OVERLAPPED, 0, 0, 10, 10,
-                                    messageOnly ? HWND_MESSAGE : nullptr, nullptr, wc.hInstance, nullptr);
-        if (!hwnd) return 1;
-        g_windows.push_back(hwnd);
-    }
+    for (int i = 0; i < windows; ++i)
+        if (!(threads ? CreateOnThreadOfItsOwn(i) : CreateReceiver(i))) return 1;
     if (!ready.empty()) CloseHandle(CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Emit("status-monitor: " + std::to_string(windows) + " window(s) of class MsnMsgrUIManager waiting for records");
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    Pump();
     return 0;
 }
