@@ -16,20 +16,6 @@ namespace {
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }  // tags are ASCII
 
-// The system's handle count of a process: GetProcessHandleCount answers 0
-// under Wine, the process list does not.
-long HandleCount(DWORD pid) {
-    std::vector<char> buffer(1 << 20);
-    ULONG length = 0;
-    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) != 0)
-        return -1;
-    for (auto* p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buffer.data());;
-         p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(reinterpret_cast<char*>(p) + p->NextEntryOffset)) {
-        if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)) == pid) return static_cast<long>(p->HandleCount);
-        if (p->NextEntryOffset == 0) return -1;
-    }
-}
-
 }  // namespace
 
 bool UnderWine() { return e2e::host::UnderWine(); }
@@ -51,7 +37,7 @@ ProcessFigures Measure(HANDLE process, const std::wstring& tag) {
         auto ms = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 10000.0; };
         f.cpuMs = ms(kernel) + ms(user);
     }
-    f.handles = HandleCount(GetProcessId(process));
+    f.handles = e2e::host::HandleCount(GetProcessId(process));
     const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS), users = GetGuiResources(process, GR_USEROBJECTS);
     if (gdi || users) {
         f.gdiObjects = static_cast<long>(gdi);

@@ -7,8 +7,11 @@
 namespace velkora {
 
 void Form1::Command3_Click() {
-    // No entry ever holds half a character, whatever the box was left with.
-    const Text phrase = WholeCharacters(Text2.GetText());
+    // No entry is longer than the box lets a user type, or holds half a
+    // character, whatever the box was left with (another program can set
+    // any text in it).
+    static const std::size_t limit = static_cast<std::size_t>(FindSpec("Text2")->maxLength);
+    const Text phrase = WholeCharacters(TextView(Text2.GetText()).substr(0, limit));
     if (phrase.empty()) {
         platform_.ShowMessage(u"Boş bırakmayınız", kAppTitle);
     } else if (List1.ListCount() >= ListBox::kMaxEntries) {

@@ -55,6 +55,7 @@ public:
     void Label14_Click();
     void picSystemTray_MouseMove(int message, std::optional<ScreenPoint> at);
     void TaskbarCreated();
+    void IconPictureChanged();  // the icon's picture was made again (another DPI)
     void SecondStart();  // another start of the program hands over to this one
     void Form_Unload();  // the window is going, by whatever road
     void Image2_MouseDown();
@@ -80,7 +81,8 @@ private:
     void RunTrapped(const std::function<void()>& handler);
     void Skip(const std::function<void()>& step);
 
-    // Shows the tray icon; the window instead when no icon can be shown.
+    // The window goes to the notification area: it hides and the icon
+    // shows, or, when the shell shows none, the window stays up.
     void ShowIconOrWindow();
     // Shows the window and takes the icon down.
     void Restore();
@@ -100,6 +102,11 @@ private:
     PhrasePicker picker_;
     std::optional<std::uint64_t> lastIconClick_;  // when the icon's last single click ended
     int lastIconEvent_ = 0;  // the icon's last event: a right click's release comes before its menu request
+    // Whether the window waits in the notification area is this one state:
+    // asked for (by "Beni Gizle |" or the start state) until it is restored,
+    // and the icon there or not. The window is shown unless both hold.
+    bool inTray_ = false;
+    bool iconShown_ = false;
 };
 
 }  // namespace velkora

@@ -28,9 +28,12 @@ namespace {
 // mark and runs as the copy. A copy that is busy (its thread stopped for a
 // moment) gets the request all the same: it waits in its queue, and this
 // start ends kAnswerMs after posting it. A copy still making its window is
-// waited for. True when this start should end; false when it holds the mark.
+// waited for kWindowMs at most: one that hangs before it has one, or any
+// process that holds the mark's name, leaves this start to end, not to wait
+// unseen. True when this start should end; false when it holds the mark.
 bool HandOverToRunningCopy(HANDLE mark) {
-    constexpr ULONGLONG kAnswerMs = 5000;
+    constexpr ULONGLONG kAnswerMs = 5000, kWindowMs = 10000;
+    const ULONGLONG started = GetTickCount64();
     const DWORD self = GetCurrentProcessId();
     // Without the event the copy cannot answer; its mark is waited for all the same.
     HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, velkora::MainWindow::TakenOverEventName(self).c_str());
@@ -38,7 +41,8 @@ bool HandOverToRunningCopy(HANDLE mark) {
     const UINT request = RegisterWindowMessageW(velkora::MainWindow::kStartedAgainMessage);
     ULONGLONG postedAt = 0;
     DWORD which = WAIT_TIMEOUT;
-    while (which == WAIT_TIMEOUT && !(postedAt && GetTickCount64() - postedAt >= kAnswerMs)) {
+    while (which == WAIT_TIMEOUT && !(postedAt && GetTickCount64() - postedAt >= kAnswerMs) &&
+           (postedAt || GetTickCount64() - started < kWindowMs)) {
         if (!postedAt) {
             if (HWND running = FindWindowW(className, nullptr)) {
                 DWORD process = 0;
@@ -68,30 +72,32 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     velkora::Win32Platform platform;
     platform.HoldOneCopy(oneCopy);
     velkora::ErrorBarrier::Install(platform);
-    velkora::MainWindow window(platform);
-    try {
-        window.Create(instance, showCommand);
-    } catch (...) {
-        // The window cannot be had: said in a message, and a non-zero exit.
-        platform.EndWithError(velkora::errors::CurrentError());
-        return 1;
-    }
-
-    MSG msg{};
     int exitCode = 0;
-    // The loop also ends when the window is gone, should a nested loop (a
-    // system move) have taken the quit message meant for this one.
-    while (window.Hwnd()) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
-            break;
+    {
+        velkora::MainWindow window(platform);
+        try {
+            window.Create(instance, showCommand);
+        } catch (...) {
+            // The window cannot be had: said in a message, and a non-zero exit.
+            platform.EndWithError(velkora::errors::CurrentError());
+            return 1;
         }
-        // Tab, Enter and the arrow keys move and press as in a dialog.
-        if (IsDialogMessageW(window.Hwnd(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+
+        MSG msg{};
+        // The loop also ends when the window is gone, should a nested loop (a
+        // system move) have taken the quit message meant for this one.
+        while (window.Hwnd()) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                exitCode = got == 0 ? static_cast<int>(msg.wParam) : 1;
+                break;
+            }
+            // Tab, Enter and the arrow keys move and press as in a dialog.
+            if (IsDialogMessageW(window.Hwnd(), &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }  // the window's objects, the ones kept for a screen reader among them, go while COM is there
     platform.FinishDeliveries();
     CoUninitialize();
     return exitCode;

@@ -12,18 +12,20 @@ bool TrayAdd(Platform& platform, Handle hWnd, std::uint32_t id, Handle hIcon, co
 bool TrayDelete(Platform& platform, Handle hWnd, std::uint32_t id) { return platform.RemoveTrayIcon(hWnd, id); }
 
 void Form1::ShowIconOrWindow() {
-    // Never neither a window nor an icon: the window stays up when the shell
-    // shows no icon.
-    if (!TrayAdd(platform_, picSystemTray.WindowHandle(), kTrayIconId, picSystemTrayIcon1.Picture(), kAppTitle))
-        Form.Show();
+    // Never neither a window nor an icon: the window comes back when the
+    // shell shows no icon. (Hidden first, as the shell's own programs do: a
+    // menu opened on the icon at once is not closed by the window going.)
+    inTray_ = true;
+    if (!iconShown_) Form.Hide();
+    iconShown_ = TrayAdd(platform_, picSystemTray.WindowHandle(), kTrayIconId, picSystemTrayIcon1.Picture(), kAppTitle);
+    if (!iconShown_) Form.Show();
 }
 
-void Form1::Label14_Click() {
-    Form.Hide();
-    ShowIconOrWindow();
-}
+void Form1::Label14_Click() { ShowIconOrWindow(); }
 
 void Form1::Restore() {
+    inTray_ = false;
+    iconShown_ = false;
     Form.Show();
     TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
 }
@@ -68,12 +70,19 @@ void Form1::SecondStart() {
 }
 
 void Form1::TaskbarCreated() {
-    // A restarted taskbar may have lost the icon: put it back while hidden.
-    if (!Form.Visible()) ShowIconOrWindow();
+    // A restarted taskbar may have lost the icon, and a shell that was not
+    // ready at the start had none: the icon comes while the window waits there.
+    if (inTray_) ShowIconOrWindow();
+}
+
+void Form1::IconPictureChanged() {
+    // The icon that is there takes the new picture; none is added for it.
+    if (iconShown_) ShowIconOrWindow();
 }
 
 void Form1::Form_Unload() {
     // Whatever closes the window, no icon outlives it.
+    iconShown_ = false;
     TrayDelete(platform_, picSystemTray.WindowHandle(), kTrayIconId);
 }
 

@@ -13,67 +13,6 @@ namespace reader {
 
 namespace {
 
-BSTR ToBstr(const Text& text) {
-    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
-}
-
-}  // namespace
-
-HRESULT AnswerText(const Text& text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (text.empty()) return S_FALSE;
-    *out = ToBstr(text);
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-HRESULT AnswerNumber(long number, VARIANT* out) {
-    if (!out) return E_POINTER;
-    VariantInit(out);
-    out->vt = VT_I4;
-    out->lVal = number;
-    return S_OK;
-}
-
-HRESULT AnswerNothing(VARIANT* out) {
-    if (!out) return E_POINTER;
-    VariantInit(out);
-    return S_FALSE;
-}
-
-HRESULT AnswerPlace(const RECT& r, long* x, long* y, long* width, long* height) {
-    if (!x || !y || !width || !height) return E_POINTER;
-    *x = r.left;
-    *y = r.top;
-    *width = r.right - r.left;
-    *height = r.bottom - r.top;
-    return S_OK;
-}
-
-VARIANT Self() {
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
-}
-
-bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
-
-namespace {
-
-// Where a child lies on the screen.
-RECT ScreenPlace(const AccessibleTree& tree, const Child& child) {
-    RECT r{};
-    if (child.window) {
-        GetWindowRect(child.window, &r);
-    } else {
-        r = child.element->ReaderPlace();
-        MapWindowPoints(tree.Window(), nullptr, reinterpret_cast<POINT*>(&r), 2);
-    }
-    return r;
-}
-
 // A painted control is as seen and as enabled as the window it is painted on.
 long ElementState(const AccessibleTree& tree, const AccessibleElement& element) {
     return element.ReaderState() | (IsWindowVisible(tree.Window()) ? 0 : STATE_SYSTEM_INVISIBLE) |
@@ -87,34 +26,13 @@ HRESULT DoDefaultAction(const AccessibleTree& tree, const AccessibleElement& ele
     return tree.Act(element) ? S_OK : E_FAIL;
 }
 
-// The child met going `direction` from children[from]: the next or the
-// previous in the walk, or the nearest one lying wholly above, below, left
-// or right of it (the nearest row or column first, then the nearest across).
-std::optional<std::size_t> Step(const AccessibleTree& tree, const std::vector<Child>& children, std::size_t from,
-                                long direction) {
-    if (direction == NAVDIR_NEXT) return from + 1 < children.size() ? std::optional(from + 1) : std::nullopt;
-    if (direction == NAVDIR_PREVIOUS) return from > 0 ? std::optional(from - 1) : std::nullopt;
-    if (direction != NAVDIR_UP && direction != NAVDIR_DOWN && direction != NAVDIR_LEFT && direction != NAVDIR_RIGHT)
-        return std::nullopt;
-    const RECT a = ScreenPlace(tree, children[from]);
-    std::optional<std::size_t> best;
-    long bestGap = 0, bestAcross = 0;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        if (i == from) continue;
-        const RECT b = ScreenPlace(tree, children[i]);
-        const bool vertical = direction == NAVDIR_UP || direction == NAVDIR_DOWN;
-        const long gap = direction == NAVDIR_UP     ? a.top - b.bottom
-                         : direction == NAVDIR_DOWN ? b.top - a.bottom
-                         : direction == NAVDIR_LEFT ? a.left - b.right
-                                                    : b.left - a.right;
-        const long across = vertical ? std::labs((a.left + a.right) - (b.left + b.right))
-                                     : std::labs((a.top + a.bottom) - (b.top + b.bottom));
-        if (gap < 0 || (best && (gap > bestGap || (gap == bestGap && across >= bestAcross)))) continue;
-        best = i;
-        bestGap = gap;
-        bestAcross = across;
-    }
-    return best;
+
+// The client object every child answers as its parent: the one the tree keeps.
+HRESULT ClientOf(const AccessibleTree& tree, IDispatch** parent) {
+    if (!parent) return E_POINTER;
+    *parent = nullptr;
+    IAccessible* client = tree.ClientObject();
+    return client ? client->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(parent)) : E_FAIL;
 }
 
 // A child window: the role of its kind, whatever the standard object knows
@@ -149,8 +67,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
         const Tree tree = parent_.lock();
-        if (!tree) return inner_->get_accParent(parent);
-        return AccessibleObjectFromWindow(tree->Window(), OBJID_CLIENT, __uuidof(IDispatch), reinterpret_cast<void**>(parent));
+        return tree ? ClientOf(*tree, parent) : inner_->get_accParent(parent);
     }
     // Its own items (a list's) are the standard object's; its neighbours are the walk's.
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
@@ -186,7 +103,10 @@ public:
         : DelegatingAccessible(inner, hwnd), tree_(std::move(tree)), element_(element) {}
 
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return AccessibleObjectFromWindow(hwnd_, OBJID_CLIENT, __uuidof(IDispatch), reinterpret_cast<void**>(parent));
+        if (!parent) return E_POINTER;
+        *parent = nullptr;
+        const Tree tree = tree_.lock();
+        return tree ? ClientOf(*tree, parent) : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         if (!count) return E_POINTER;
@@ -279,51 +199,24 @@ private:
 }  // namespace
 
 // A child window's object is the one the window answers with; a painted
-// control's is made for it.
+// control's is the one the tree keeps for it.
 HRESULT ChildObject(const Tree& tree, const Child& child, REFIID iid, void** out) {
     *out = nullptr;
     if (child.window) return AccessibleObjectFromWindow(child.window, OBJID_CLIENT, iid, out);
-    ElementAccessible* object = Make<ElementAccessible>(tree->Window(), std::weak_ptr<const AccessibleTree>(tree), child.element);
-    if (!object) return E_FAIL;
-    const HRESULT hr = object->QueryInterface(iid, out);
-    object->Release();
-    return hr;
-}
-
-// A child as the walk hands it out: its object, or its id where none can be had.
-VARIANT ChildVariant(const Tree& tree, const Child& child, long id) {
-    VARIANT v;
-    VariantInit(&v);
-    IDispatch* object = nullptr;
-    if (SUCCEEDED(ChildObject(tree, child, __uuidof(IDispatch), reinterpret_cast<void**>(&object))) && object) {
-        v.vt = VT_DISPATCH;
-        v.pdispVal = object;
-    } else {
-        v.vt = VT_I4;
-        v.lVal = id;
-    }
-    return v;
-}
-
-HRESULT NavigateFrom(const Tree& tree, const Child& from, long direction, VARIANT* end) {
-    if (!end) return E_POINTER;
-    VariantInit(end);
-    return Guarded([&]() -> HRESULT {
-        const std::vector<Child> children = tree->Children();
-        const auto it = std::find(children.begin(), children.end(), from);
-        if (it == children.end()) return S_FALSE;  // not in the walk now
-        const auto to = Step(*tree, children, static_cast<std::size_t>(it - children.begin()), direction);
-        if (!to) return S_FALSE;
-        *end = ChildVariant(tree, children[*to], static_cast<long>(*to + 1));
-        return S_OK;
-    });
+    IAccessible* object = tree->ElementObject(*child.element);
+    return object ? object->QueryInterface(iid, out) : E_FAIL;
 }
 
 }  // namespace reader
 
-LRESULT ControlAccessibleObject(HWND control, WPARAM flags, long role, const Text& name,
-                                std::weak_ptr<const AccessibleTree> parent) {
-    return reader::Answer<reader::ControlAccessible>(control, flags, role, name, std::move(parent));
+IAccessible* NewControlAccessible(HWND control, long role, const Text& name, std::weak_ptr<const AccessibleTree> parent) {
+    return reader::Make<reader::ControlAccessible>(control, role, name, std::move(parent));
 }
+
+IAccessible* NewElementAccessible(std::weak_ptr<const AccessibleTree> tree, const AccessibleElement& element) {
+    const auto alive = tree.lock();
+    return alive ? reader::Make<reader::ElementAccessible>(alive->Window(), std::move(tree), &element) : nullptr;
+}
+
 
 }  // namespace velkora

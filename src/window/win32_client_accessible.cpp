@@ -199,7 +199,7 @@ private:
         f.tree = tree_.lock();
         f.self = IsSelf(id);
         if (!f.tree || f.self || id.vt != VT_I4 || id.lVal < 1) return f;
-        const std::vector<Child> children = f.tree->Children();
+        const std::vector<Child>& children = f.tree->Children();
         if (static_cast<unsigned long>(id.lVal) <= children.size()) f.child = children[static_cast<std::size_t>(id.lVal - 1)];
         return f;
     }
@@ -208,7 +208,7 @@ private:
         return tree ? static_cast<ULONG>(tree->Children().size()) : 0;
     }
     static long IdOf(const AccessibleTree& tree, const Child& child) {
-        const std::vector<Child> children = tree.Children();
+        const std::vector<Child>& children = tree.Children();
         return static_cast<long>(std::find(children.begin(), children.end(), child) - children.begin() + 1);
     }
     // Asks the child's own object about itself, or the standard object about the client.
@@ -235,9 +235,9 @@ private:
 
 }  // namespace reader
 
-LRESULT ClientAccessibleObject(WPARAM flags, std::weak_ptr<const AccessibleTree> tree) {
+IAccessible* NewClientAccessible(std::weak_ptr<const AccessibleTree> tree) {
     const auto alive = tree.lock();
-    return alive ? reader::Answer<reader::ClientAccessible>(alive->Window(), flags, std::move(tree)) : 0;
+    return alive ? reader::Make<reader::ClientAccessible>(alive->Window(), std::move(tree)) : nullptr;
 }
 
 }  // namespace velkora

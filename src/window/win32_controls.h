@@ -59,6 +59,9 @@ protected:
 
     Win32ControlHost& host_;
     const ControlSpec& spec_;
+
+private:
+    KeptAccessible reader_;  // what a screen reader is handed, made when first asked for
 };
 
 template <class Base>

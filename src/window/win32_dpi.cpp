@@ -1,5 +1,7 @@
 #include "window/win32_dpi.h"
 
+#include <algorithm>
+
 namespace velkora {
 
 namespace {
@@ -41,6 +43,26 @@ UniqueIcon IconAt(HINSTANCE instance, int id, int metricX, int metricY, int dpi)
     if (!scaleDown || FAILED(scaleDown(instance, MAKEINTRESOURCEW(id), cx, cy, &icon)))
         icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR));
     return UniqueIcon(icon);
+}
+
+std::optional<RECT> SuggestedRect(LPARAM lParam) {
+    RECT r{};
+    SIZE_T read = 0;
+    if (!lParam || !ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(lParam), &r, sizeof r, &read) ||
+        read != sizeof r)
+        return std::nullopt;
+    return r;
+}
+
+RECT OnWorkArea(RECT r) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return r;
+    const RECT& work = monitor.rcWork;
+    const LONG width = r.right - r.left, height = r.bottom - r.top;
+    const LONG left = width <= work.right - work.left ? std::clamp(r.left, work.left, work.right - width) : work.right - width;
+    const LONG top = height <= work.bottom - work.top ? std::clamp(r.top, work.top, work.bottom - height) : work.top;
+    return RECT{left, top, left + width, top + height};
 }
 
 }  // namespace velkora

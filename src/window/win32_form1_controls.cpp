@@ -65,6 +65,24 @@ void Form1Controls::Create() {
         controls_.emplace(t.name, std::move(timer));
     }
     controls_.emplace("Form1", std::make_unique<Win32Form>(window_));
+    OrderForReader();
+}
+
+void Form1Controls::OrderForReader() {
+    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto* made = dynamic_cast<const Win32Child*>(velkora::Window::From(child));
+        if (made && !BeyondTheEdge(made->Spec()) && made->Spec().visible) readerOrder_.push_back({child, nullptr});
+    }
+    for (const Win32Windowless* painted : painted_)
+        if (const AccessibleElement* element = painted->Reader()) readerOrder_.push_back({nullptr, element});
+}
+
+IAccessible* Form1Controls::ClientObject() const {
+    return client_.Get([this] { return NewClientAccessible(weak_from_this()); });
+}
+
+IAccessible* Form1Controls::ElementObject(const AccessibleElement& element) const {
+    return elements_[&element].Get([&] { return NewElementAccessible(weak_from_this(), element); });
 }
 
 void Form1Controls::Relayout(int dpi, HICON picture) {
@@ -123,13 +141,6 @@ RECT Form1Controls::InClient(HWND child) const {
     return r;
 }
 
-bool Form1Controls::Seen(HWND child) const {
-    RECT client{}, seen{};
-    const RECT r = InClient(child);
-    GetClientRect(window_, &client);
-    return (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&seen, &r, &client);
-}
-
 Form1Controls::Reached Form1Controls::At(POINT p) const {
     // Child windows lie over the painted controls, the first made on top (as
     // the system keeps them); a disabled one covers what lies under it too.
@@ -147,19 +158,10 @@ Win32Label* Form1Controls::LabelNamed(const char* name) {
     return name ? dynamic_cast<Win32Label*>(Find(name)) : nullptr;
 }
 
-std::vector<AccessibleTree::Child> Form1Controls::Children() const {
-    std::vector<Child> children;
-    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (Seen(child)) children.push_back({child, nullptr});
-    for (const Win32Windowless* painted : painted_)
-        if (const AccessibleElement* element = painted->Reader()) children.push_back({nullptr, element});
-    return children;
-}
-
 AccessibleTree::Child Form1Controls::ChildAt(POINT p) const {
     const Reached top = At(p);
-    if (top.window) return {Seen(top.window) ? top.window : nullptr, nullptr};
-    return {nullptr, top.painted ? top.painted->Reader() : nullptr};
+    const Child child{top.window, top.painted ? top.painted->Reader() : nullptr};
+    return std::find(readerOrder_.begin(), readerOrder_.end(), child) != readerOrder_.end() ? child : Child{};
 }
 
 bool Form1Controls::Act(const AccessibleElement& element) const {
@@ -169,9 +171,8 @@ bool Form1Controls::Act(const AccessibleElement& element) const {
 }
 
 void Form1Controls::Announce(const AccessibleElement& element, DWORD event) {
-    const std::vector<Child> children = Children();
-    const auto it = std::find(children.begin(), children.end(), Child{nullptr, &element});
-    if (it != children.end()) NotifyWinEvent(event, window_, OBJID_CLIENT, static_cast<LONG>(it - children.begin() + 1));
+    const auto it = std::find(readerOrder_.begin(), readerOrder_.end(), Child{nullptr, &element});
+    if (it != readerOrder_.end()) NotifyWinEvent(event, window_, OBJID_CLIENT, static_cast<LONG>(it - readerOrder_.begin() + 1));
 }
 
 }  // namespace velkora

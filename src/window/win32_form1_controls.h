@@ -71,15 +71,19 @@ public:
 
     // AccessibleTree
     HWND Window() const override { return window_; }
-    std::vector<Child> Children() const override;
+    const std::vector<Child>& Children() const override { return readerOrder_; }
     Child ChildAt(POINT client) const override;
     bool Act(const AccessibleElement& element) const override;
+    IAccessible* ClientObject() const override;
+    IAccessible* ElementObject(const AccessibleElement& element) const override;
 
 private:
     void AddTooltip(const ControlSpec& spec, const RECT& rect);
     RECT InClient(HWND child) const;  // in the window's client pixels
-    // A child window a reader finds: shown, and on the window's client area.
-    bool Seen(HWND child) const;
+    // What a reader finds, in its order: the child windows a user can ever
+    // see (none beyond the window's edge, no invisible picture box), then
+    // the painted controls that answer a reader. Made once, after the controls.
+    void OrderForReader();
 
     HWND window_;
     HINSTANCE instance_;
@@ -93,6 +97,9 @@ private:
     Win32CommandButton* activateButton_ = nullptr;
     std::vector<Win32Timer*> timers_;
     HWND tooltip_ = nullptr;  // one for every tool; goes with the window
+    std::vector<Child> readerOrder_;
+    mutable KeptAccessible client_;                      // the reader's objects, made when first asked for
+    mutable std::map<const AccessibleElement*, KeptAccessible> elements_;
 };
 
 }  // namespace velkora

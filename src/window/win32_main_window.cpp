@@ -28,19 +28,19 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
                       CS_DBLCLKS);
 
     // No title bar, no system buttons, a fixed size: the banner stands in for
-    // the caption. Centred in the work area.
+    // the caption. Centred in the work area; where the window is taller or
+    // wider than it, the banner and "X" stay on it.
     RECT frame = Frame(dpi_);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     OffsetRect(&frame, -frame.left + work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
                -frame.top + work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2);
+    frame = OnWorkArea(frame);
     if (!CreateWindowFor(kExStyle, className, kStyle, frame, nullptr, 0, instance))
         RaiseSystemError(u"Velkora penceresi oluşturulamadı");
     // Made on a monitor of another DPI than the system's: laid out again for it.
-    if (const int shown = DpiOfWindow(hwnd_); shown != dpi_) {
-        const RECT place = Frame(shown);
-        Rescale(shown, RECT{frame.left, frame.top, frame.left + place.right - place.left, frame.top + place.bottom - place.top});
-    }
+    if (const int shown = dpiOf_(hwnd_); shown != dpi_ && shown >= kLeastDpi && shown <= kMostDpi)
+        Rescale(shown, POINT{frame.left, frame.top});
 
     // A copy run as administrator still hears the shell and a second start.
     for (UINT message : {taskbarCreated_, startedAgain_}) ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
@@ -50,6 +50,7 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
     // goes to the notification area as "Beni Gizle |" takes it; asked to
     // start maximised, it keeps its fixed size.
     form_->Form.Load();
+    loaded_ = true;
     switch (showCommand) {
         case SW_HIDE: case SW_SHOWMINIMIZED: case SW_MINIMIZE: case SW_SHOWMINNOACTIVE: case SW_FORCEMINIMIZE:
             ShowWindow(hwnd_, SW_HIDE);  // the first show, so that no later one takes the start state
@@ -95,54 +96,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETMINMAXINFO: return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         case WM_SIZE: return OnSize(static_cast<UINT>(wParam));
         case WM_ENABLE: return OnEnable();
-        case WM_DPICHANGED: return OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        case WM_DPICHANGED: return OnDpiChanged(wParam, lParam);
         case kRestoreSize: return OnRestoreSize();
         case Form1Controls::kActMessage: return OnAct(wParam);
         default: return Default(message, wParam, lParam);
     }
-}
-
-// The window's frame at `dpi`, its client area at (0, 0): 6060 by 8565 twips.
-RECT MainWindow::Frame(int dpi) {
-    RECT frame{0, 0, MulDiv(kFormWidthTwips, dpi, 1440), MulDiv(kFormHeightTwips, dpi, 1440)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    return frame;
-}
-
-MainWindow::Icons MainWindow::LoadIcons(int dpi) const {
-    Icons icons{IconAt(instance_, IDI_VELKORA, SM_CXICON, SM_CYICON, dpi),
-                IconAt(instance_, IDI_VELKORA, SM_CXSMICON, SM_CYSMICON, dpi), nullptr};
-    // The notification area's size, as the shell's documentation loads it.
-    HICON tray = nullptr;
-    if (SUCCEEDED(LoadIconMetric(instance_, MAKEINTRESOURCEW(IDI_VELKORA), LIM_SMALL, &tray))) icons.tray.reset(tray);
-    else icons.tray = IconAt(instance_, IDI_VELKORA, SM_CXSMICON, SM_CYSMICON, dpi);
-    return icons;
-}
-
-// Windows tells a window that is per-monitor aware that it moved to a monitor
-// of another DPI (or that the monitor's DPI changed), with the place it
-// suggests for it there. Wine has one DPI and never sends this.
-LRESULT MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
-    if (dpi > 0) Rescale(dpi, suggested);
-    return 0;
-}
-
-// Everything is made again for `dpi`: the icons, the fonts, the banner, every
-// control's place, the tooltips' areas; the window takes `place`. The
-// reader's locations and the focus mark follow the controls' places.
-void MainWindow::Rescale(int dpi, const RECT& place) {
-    dpi_ = dpi;
-    Icons icons = LoadIcons(dpi);
-    SetClassLongPtrW(hwnd_, GCLP_HICON, reinterpret_cast<LONG_PTR>(icons.large.get()));
-    SetClassLongPtrW(hwnd_, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icons.small.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.large.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.small.get()));
-    controls_->Relayout(dpi, icons.tray.get());
-    SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    // An icon in the notification area takes the new picture.
-    if (form_ && !IsWindowVisible(hwnd_) && form_->Form.TaskbarCreated) form_->Form.TaskbarCreated();
-    icons_ = std::move(icons);  // the old ones are no longer shown anywhere
 }
 
 LRESULT MainWindow::OnCreate() {
@@ -200,8 +158,9 @@ LRESULT MainWindow::OnTimer(UINT_PTR id) {
 
 LRESULT MainWindow::OnGetObject(WPARAM flags, LPARAM objectId) {
     if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return Default(WM_GETOBJECT, flags, objectId);
-    const LRESULT object = ClientAccessibleObject(flags, controls_->ReaderTree());
-    return object ? object : Default(WM_GETOBJECT, flags, objectId);
+    IAccessible* client = controls_->ClientObject();
+    const LRESULT object = client ? LresultFromObject(__uuidof(IAccessible), flags, client) : 0;
+    return object > 0 ? object : Default(WM_GETOBJECT, flags, objectId);
 }
 
 // A reader's default action on a painted control, posted by its object: what
@@ -219,7 +178,7 @@ LRESULT MainWindow::OnEnable() {
 }
 
 LRESULT MainWindow::OnRegistered(UINT message, WPARAM wParam) {
-    if (!form_) return 0;
+    if (!form_ || !loaded_) return 0;
     FormWindow& form = form_->Form;
     if (message == taskbarCreated_ && form.TaskbarCreated) form.TaskbarCreated();
     if (message == startedAgain_) {

@@ -16,6 +16,7 @@
 #include "window/form1.h"
 #include "window/win32_accessible.h"
 #include "window/win32_controls.h"
+#include "window/win32_dpi.h"
 #include "window/win32_form1_controls.h"
 #include "window/win32_paint.h"
 #include "window/win32_window_base.h"
@@ -24,7 +25,10 @@ namespace velkora {
 
 class MainWindow final : public Window {
 public:
-    explicit MainWindow(Win32Platform& platform) : platform_(platform) {}
+    // `dpiOf` tells the DPI a window is shown at (tests stand in for a
+    // monitor of another DPI with it).
+    using DpiOf = int (*)(HWND);
+    explicit MainWindow(Win32Platform& platform, DpiOf dpiOf = DpiOfWindow) : platform_(platform), dpiOf_(dpiOf) {}
     ~MainWindow() override;
 
     // Creates the window and its controls, raises the load event, then shows
@@ -71,7 +75,7 @@ private:
     LRESULT OnRestoreSize();
     LRESULT OnAct(WPARAM painted);
     LRESULT OnEnable();
-    LRESULT OnDpiChanged(int dpi, const RECT& suggested);
+    LRESULT OnDpiChanged(WPARAM dpis, LPARAM suggested);
     LRESULT OnHandedOver();
 
     // The window's icons, and the notification area's picture, for one DPI.
@@ -82,7 +86,9 @@ private:
     static constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
     static RECT Frame(int dpi);
     Icons LoadIcons(int dpi) const;
-    void Rescale(int dpi, const RECT& place);
+    // Lays the window out again at `dpi`, its top-left corner at `at`, kept
+    // on a monitor's work area.
+    void Rescale(int dpi, POINT at);
 
     void FocusMoved();
     Win32CommandButton* DefaultButton() const;  // the button Enter presses now
@@ -92,7 +98,9 @@ private:
     static constexpr UINT_PTR kHandOverTimer = 100;   // the form's timers are numbered from 1
 
     Win32Platform& platform_;
+    DpiOf dpiOf_;
     HINSTANCE instance_ = nullptr;
+    bool loaded_ = false;  // the load handler has run: the shell's and a second start's requests are taken
     int dpi_ = 96;
     UINT taskbarCreated_ = 0, startedAgain_ = 0;
     Win32Windowless* pressed_ = nullptr;  // waits for the release of the left button

@@ -83,7 +83,9 @@ COLORREF ColorOf(Color c, COLORREF fallback) {
 HFONT Win32Paints::Font(FontId id) {
     if (auto it = fonts_.find(id); it != fonts_.end()) return it->second.get();
     const FontFace f = FaceOf(id);
-    const int height = -MulDiv(f.hundredthsOfPoint, dpi_, 7200);
+    // Rounded down: at no DPI is a caption wider against its control than
+    // at 96 (where every size is whole), so none runs past the window's edge.
+    const int height = -(f.hundredthsOfPoint * dpi_ / 7200);
     auto create = [&](const wchar_t* face) {
         return UniqueGdi<HFONT>(CreateFontW(height, 0, 0, 0, f.weight, FALSE, f.underline, FALSE, f.charset,
                                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

@@ -2,8 +2,9 @@
 // answers in the forms IAccessible takes, the children of the window's
 // client area as objects, and an object that passes every call on to the
 // system's standard object for its window, for the objects to take over
-// what they answer themselves. Used by win32_accessible.cpp (the children's
-// objects) and win32_client_accessible.cpp (the client area's).
+// what they answer themselves. Made in win32_reader_parts.cpp; used by
+// win32_accessible.cpp (the children's objects) and
+// win32_client_accessible.cpp (the client area's).
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,8 @@ HRESULT AnswerNothing(VARIANT* out);  // S_FALSE and VT_EMPTY
 HRESULT AnswerPlace(const RECT& screen, long* x, long* y, long* width, long* height);
 VARIANT Self();
 bool IsSelf(const VARIANT& child);
+// Where a child lies on the screen.
+RECT ScreenPlace(const AccessibleTree& tree, const Child& child);
 
 // Runs an answer that may need memory: none to be had is said, not thrown
 // through the caller (a window procedure of COM's).
@@ -39,7 +42,7 @@ HRESULT Guarded(Answer answer) noexcept {
 }
 
 // A child's own object: a child window's is the one the window answers
-// with, a painted control's is made for it.
+// with, a painted control's the one the tree keeps for it.
 HRESULT ChildObject(const Tree& tree, const Child& child, REFIID iid, void** out);
 // A child as a walk hands it out: its object, or its id where none can be had.
 VARIANT ChildVariant(const Tree& tree, const Child& child, long id);
@@ -159,17 +162,6 @@ Object* Make(HWND hwnd, Args&&... args) {
     auto* object = new (std::nothrow) Object(standard, hwnd, std::forward<Args>(args)...);  // takes the standard object's reference
     if (!object) standard->Release();
     return object;
-}
-
-// The answer to WM_GETOBJECT: `Object` made for the window and handed over;
-// 0 when it cannot be made.
-template <class Object, class... Args>
-LRESULT Answer(HWND hwnd, WPARAM flags, Args&&... args) {
-    Object* object = Make<Object>(hwnd, std::forward<Args>(args)...);
-    if (!object) return 0;
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
-    object->Release();  // the result holds its own reference
-    return result < 0 ? 0 : result;
 }
 
 }  // namespace velkora::reader

@@ -51,6 +51,18 @@ TEST_F(Phrases, TypingStopsAtSixtyCharacters) {
     EXPECT_EQ(Entry().text.size(), 60u);
 }
 
+// Another program can set any text in the box: the word added is the box's
+// text up to its limit, whole characters only.
+TEST_F(Phrases, AWordSetPastTheLimitIsAddedUpToIt) {
+    for (const Text& set : {Text(100000, u'ş'), Text(59, u'a') + u"\U0001F600" + u"b"}) {
+        Entry().text = set;
+        Button(3).UserClick();
+        const Text added = List().entries.back();
+        EXPECT_EQ(added, WholeCharacters(TextView(set).substr(0, 60)));
+        EXPECT_LE(added.size(), 60u);
+    }
+}
+
 TEST_F(Phrases, FullListRefusesTheAddAndKeepsEverything) {
     List().entries.assign(ListBox::kMaxEntries, u"x");
     Current().text = u"x";

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <sstream>
+
 #include "form_fixture.h"
 #include "window/tray.h"
 
@@ -82,28 +85,60 @@ TEST_F(Tray, TheIconsMenuShowsTheWindowOrClosesWhereTheUserIs) {
     }
 }
 
-TEST_F(Tray, ARefusedAddShowsTheWindowAndLeavesNoIcon) {
-    platform.refuseAdd = true;
-    HideLabel().UserClick();
-    EXPECT_TRUE(Window().visible);
-    EXPECT_TRUE(platform.icons.empty());
+// Whatever comes in whatever order (the window laid out for another DPI
+// before it is first shown, a shell not ready yet, a taskbar made again),
+// there is a window or an icon, never both and never neither, from the
+// start state on; the icon is only ever added by hiding or by a taskbar made
+// again while hidden. Steps: "made" the window made, not shown yet, "show"
+// the start state shows it, "dpi" the icon's picture made again, "hide" "Beni Gizle |", "restore" a
+// double-click on the icon, "taskbar" TaskbarCreated, "refuse"/"accept" the
+// shell takes no icon / takes them again, "lost" the shell forgets its
+// icons (neither until it says so). The end: "window" or "icon", and the
+// adds the shell was asked for.
+struct TrayCase {
+    const char* steps;
+    const char* shows;
+    int adds;
+};
+
+void PrintTo(const TrayCase& c, std::ostream* os) { *os << c.steps; }
+
+class TrayState : public Tray, public ::testing::WithParamInterface<TrayCase> {};
+
+TEST_P(TrayState, AWindowOrAnIconNeverBoth) {
+    std::istringstream steps(GetParam().steps);
+    bool shown = true;  // the start state has been handled
+    for (std::string step; steps >> step;) {
+        if (step == "made") Window().visible = shown = false;
+        else if (step == "show") Window().Show();
+        else if (step == "dpi") form.IconPictureChanged();
+        else if (step == "hide") HideLabel().UserClick();
+        else if (step == "restore") DoubleClickIcon();
+        else if (step == "taskbar") form.TaskbarCreated();
+        else if (step == "refuse" || step == "accept") platform.refuseAdd = step == "refuse";
+        else if (step == "lost") platform.icons.clear();
+        shown = shown || step == "show" || step == "hide";
+        if (shown && step != "lost") {
+            EXPECT_NE(Window().visible, platform.icons.size() == 1) << "after " << step;
+        }
+        EXPECT_LE(platform.icons.size(), 1u);
+    }
+    EXPECT_EQ(Window().visible ? "window" : "icon", std::string(GetParam().shows));
+    EXPECT_EQ(std::count(platform.trayCalls.begin(), platform.trayCalls.end(), "show"), GetParam().adds);
 }
 
-TEST_F(Tray, RecreatedTaskbarGetsTheIconBackOnlyWhileHidden) {
-    form.TaskbarCreated();
-    EXPECT_TRUE(platform.icons.empty());
-    HideLabel().UserClick();
-    form.TaskbarCreated();  // a shell that kept its icons, or a broadcast from another program
-    EXPECT_FALSE(Window().visible);
-    EXPECT_EQ(platform.icons.size(), 1u);
-    platform.icons.clear();  // the shell restarted and forgot it
-    form.TaskbarCreated();
-    EXPECT_EQ(platform.icons.size(), 1u);
-    platform.icons.clear();
-    platform.refuseAdd = true;
-    form.TaskbarCreated();
-    EXPECT_TRUE(Window().visible);
-}
+INSTANTIATE_TEST_SUITE_P(Tray, TrayState, ::testing::Values(
+    TrayCase{"made dpi show", "window", 0},            // laid out for another DPI before it is first shown
+    TrayCase{"made dpi hide", "icon", 1},              // ... and started hidden
+    TrayCase{"made refuse hide accept taskbar", "icon", 2},  // started hidden before the shell was up
+    TrayCase{"hide dpi", "icon", 2},                   // the icon takes the new picture
+    TrayCase{"hide restore dpi", "window", 1},
+    TrayCase{"taskbar", "window", 0},                  // a broadcast while shown adds nothing
+    TrayCase{"refuse hide", "window", 1},              // no icon: the window stays up
+    TrayCase{"refuse hide dpi", "window", 1},
+    TrayCase{"refuse hide accept taskbar", "icon", 2},  // the shell came up later: the icon comes, the window goes
+    TrayCase{"hide lost taskbar", "icon", 2},          // a restarted taskbar gets the icon back
+    TrayCase{"hide refuse lost taskbar", "window", 2}));
 
 TEST_F(Tray, ClosingTheWindowByAnyRoadTakesTheIconDown) {
     HideLabel().UserClick();

@@ -561,6 +561,11 @@ TEST_F(EndToEnd, ALimitKeepsWholeCharactersOnly) {
     input::Click(at);
     ASSERT_TRUE(receiver.WaitForCount(1, 3000));
     EXPECT_EQ(receiver.Records()[0]["field1"], ToUtf8(FromWide(pasted.substr(0, 59))));
+    // Another program sets 100,000 characters: the word added is the first 60.
+    const std::wstring flood(100000, L'z');
+    SendMessageW(app.Child("Text2"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(flood.c_str()));
+    app.Click("Command3");
+    EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(SendMessageW(list, LB_GETCOUNT, 0, 0) - 1), 0), 60);
 }
 
 // With no text on the clipboard (empty, or a picture only), a paste by
@@ -841,9 +846,9 @@ void Listen(int ms) {
     }
 }
 
-// The walk is made when a reader asks, and the reader is told of every
-// change to what it holds: a child window hidden and shown, controls
-// enabled, the countdown's new text.
+// The reader is told of every change to what it holds: a child window
+// hidden and shown, controls enabled, the countdown's new text; and the ids
+// it holds stay whatever changes.
 TEST_F(ReaderWalk, TheWalkFollowsTheWindow) {
     const Heard* countdown = Find(u"10");
     ASSERT_NE(countdown, nullptr);
@@ -852,18 +857,35 @@ TEST_F(ReaderWalk, TheWalkFollowsTheWindow) {
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE, nullptr, OnTold, app.Proc().Id(), 0,
                                          WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
+    // Every child keeps its id while a control is hidden and shown: the
+    // hidden one stays in the walk, read as invisible.
+    std::vector<std::string> ids;
+    for (const Heard& h : heard) ids.push_back(Who(h.object));
     HWND button = app.Child("Command2");
     ShowWindow(button, SW_HIDE);
     app.Sync();
     Walk();
-    EXPECT_EQ(Find(u"Aman Baydı Buda :)"), nullptr);
+    const Heard* hidden = Find(u"Aman Baydı Buda :)");
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_NE(hidden->state & STATE_SYSTEM_INVISIBLE, 0);
+    ASSERT_EQ(heard.size(), ids.size());
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        if (&heard[i] != hidden) {
+            EXPECT_EQ(Who(heard[i].object), ids[i]);
+        }
+    }
     ShowWindow(button, SW_SHOW);
     app.Click("Check5");
     app.Click("Command1");
     Listen(2600);
     UnhookWinEvent(hook);
     Walk();
-    EXPECT_NE(Find(u"Aman Baydı Buda :)"), nullptr);
+    for (std::size_t i = 0; i < heard.size() && i < ids.size(); ++i) {
+        if (heard[i].id != countdownId) {
+            EXPECT_EQ(Who(heard[i].object), ids[i]);
+        }
+    }
+    EXPECT_EQ(Find(u"Aman Baydı Buda :)")->state & STATE_SYSTEM_INVISIBLE, 0);
     const Heard* add = Find(u"Kelimeyi Ekle");
     ASSERT_NE(add, nullptr);
     EXPECT_EQ(add->state & STATE_SYSTEM_UNAVAILABLE, 0);
@@ -885,10 +907,38 @@ TEST_F(ReaderWalk, DefaultActionsAnswerThenAct) {
     const Heard* close = Find(u"Programı Kapatır");
     ASSERT_TRUE(hide && close);
     EXPECT_EQ(client->accDoDefaultAction(Id(hide->id)), S_OK);
-    app.Sync();
-    EXPECT_FALSE(IsWindowVisible(app.Main()));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(app.Main()); }, 3000));
     EXPECT_TRUE(TrayIconShown(app.Child("picSystemTray")));
     EXPECT_EQ(close->object->accDoDefaultAction(Id(CHILDID_SELF)), S_OK);
+    EXPECT_TRUE(app.Proc().Exited(5000));
+}
+
+// A reader's requests that nobody claims (WM_GETOBJECT from any process)
+// are answered with the objects kept: Velkora's memory after 10,000 is its
+// memory after 10, within a small constant (each made an object of its own
+// before: 4 MB). What each answer leaves until a reader claims it is the
+// system's: LresultFromObject, the one documented answer, marshals the object
+// afresh every time (under Wine a file mapping each, counted here).
+TEST(EndToEndReader, UnclaimedRequestsLeaveNothingBehind) {
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start(L"--reader-requests"));
+    const unsigned long hostPid = host::UnderWine() ? host::Pid("--reader-requests") : 0;
+    auto ask = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(app.Main(), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT), SMTO_BLOCK, 5000, &result);
+        }
+        app.Sync();
+    };
+    ask(10);
+    const long handles = host::HandleCount(app.Proc().Id());
+    const double memory = hostPid ? host::RssAnonKb(hostPid) : 0;
+    ask(10000);
+    const long handlesAfter = host::HandleCount(app.Proc().Id());
+    const double memoryAfter = hostPid ? host::RssAnonKb(hostPid) : 0;
+    std::printf("handles %ld, then %ld; memory %.0f KB, then %.0f KB\n", handles, handlesAfter, memory, memoryAfter);
+    EXPECT_LE(memoryAfter - memory, 1024.0);
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(app.Proc().Exited(5000));
 }
 
@@ -1122,7 +1172,7 @@ TEST(EndToEndStart, ASecondStartJustAfterCloseLeavesOneCopyRunning) {
 // A start that finds the mark of a running copy but no window waits for the
 // mark: it never runs beside the copy that holds it, and a later start hands
 // over to it. Here this test holds the mark for 6 s, as a copy that makes
-// its window slowly would.
+// its window slowly would; then for good, and the start gives up after 10 s.
 TEST(EndToEndStart, AStartWaitsForTheMarkOfACopyWithoutAWindow) {
     HANDLE mark = CreateMutexW(nullptr, TRUE, L"Local\\Velkora.OneCopy");
     ASSERT_NE(mark, nullptr);
@@ -1144,6 +1194,17 @@ TEST(EndToEndStart, AStartWaitsForTheMarkOfACopyWithoutAWindow) {
     EXPECT_EQ(windows, 1);
     PostMessageW(shown, WM_CLOSE, 0, 0);
     EXPECT_TRUE(first.Exited(5000));
+    // A holder of the mark that never makes a window: a start waits 10 s for one, then ends.
+    mark = CreateMutexW(nullptr, TRUE, L"Local\\Velkora.OneCopy");
+    Process third;
+    const ULONGLONG started = GetTickCount64();
+    ASSERT_TRUE(third.Start(L"\"" + BinDir() + L"\\Velkora.exe\""));
+    EXPECT_TRUE(third.Exited(15000));
+    EXPECT_GE(GetTickCount64() - started, 9000u);
+    EXPECT_EQ(third.ExitCode(), 0u);
+    EXPECT_EQ(FindWindowW(className, nullptr), nullptr);
+    ReleaseMutex(mark);
+    CloseHandle(mark);
 }
 
 // A right or middle press on the labels over the banner starts no move: the
@@ -1508,6 +1569,122 @@ TEST(EndToEndDpi, ADpiChangeLaysTheWindowOutAgain) {
     const std::size_t differing = Differing(there, moved);
     std::printf("started at 144 DPI and moved there: %zu of %zu pixels differ\n", differing, there.pixels.size());
     EXPECT_LT(differing, there.pixels.size() / 20) << "at most one pixel in twenty";
+}
+
+// WM_DPICHANGED from another process is input: whatever DPI and whatever
+// lParam it carries, Velkora runs on, its window whole at a DPI a monitor
+// can have (the one asked for when there is such a monitor, else as it
+// was), on the monitor's work area. Measured from a per-monitor aware run.
+TEST(EndToEndDpi, ADpiChangeFromAnotherProcessIsTakenAsInput) {
+    if (DpiRun() != L"pm") {
+        EXPECT_EQ(RunAgain(L"EndToEndDpi.ADpiChangeFromAnotherProcessIsTakenAsInput", L"pm"), 0u) << "the per-monitor aware run failed";
+        return;
+    }
+    if (SystemDpi() != 96) GTEST_SKIP() << "measured from a screen of 96 DPI";
+    struct Case {
+        const char* what;
+        int dpi;
+        LPARAM pointer;  // 0 for none, a bogus one, or -1: a rectangle in Velkora's memory
+        RECT rect;
+        int laidOutAt;
+    };
+    const Case cases[] = {
+        {"144 without a rectangle", 144, 0, {}, 144},
+        {"8000 without a rectangle", 8000, 0, {}, 96},
+        {"65535 with a rectangle", 65535, -1, {0, 0, 40000, 40000}, 96},
+        {"120 pointing nowhere", 120, 0x10, {}, 120},
+        {"144 off every screen", 144, -1, {50000, 50000, 50606, 50857}, 144},
+        {"144 huge", 144, -1, {-100000, -100000, 100000, 100000}, 144},
+        {"120 inverted", 120, -1, {900, 700, 10, 20}, 120},
+        {"144 empty", 144, -1, {300, 200, 300, 200}, 144},
+    };
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LPARAM lParam = c.pointer;
+        void* remote = nullptr;
+        if (c.pointer == -1) {
+            remote = VirtualAllocEx(app.Proc().Handle(), nullptr, sizeof c.rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+            ASSERT_NE(remote, nullptr);
+            ASSERT_TRUE(WriteProcessMemory(app.Proc().Handle(), remote, &c.rect, sizeof c.rect, nullptr));
+            lParam = reinterpret_cast<LPARAM>(remote);
+        }
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(app.Main(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), lParam, SMTO_BLOCK, 10000, &result);
+        if (remote) VirtualFreeEx(app.Proc().Handle(), remote, 0, MEM_RELEASE);
+        ASSERT_FALSE(app.Proc().Exited(0));
+        app.Sync();
+        RECT client{}, window{};
+        GetClientRect(app.Main(), &client);
+        GetWindowRect(app.Main(), &window);
+        EXPECT_EQ(client.right, MulDiv(kFormWidthTwips, c.laidOutAt, 1440));
+        EXPECT_EQ(client.bottom, MulDiv(kFormHeightTwips, c.laidOutAt, 1440));
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(app.Main(), MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT inside{};
+        IntersectRect(&inside, &window, &monitor.rcWork);
+        EXPECT_TRUE(EqualRect(&inside, &window)) << window.left << "," << window.top << " " << window.right << "," << window.bottom;
+        TellDpi(app, 96);
+    }
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app.Proc().Exited(5000));
+}
+
+// A right-button move of the banner that meets a monitor of 144 DPI midway
+// (WM_DPICHANGED comes while the button is held): the pointer stays over the
+// same point of the banner, at the new scale, and the move goes on.
+TEST(EndToEndDpi, AMoveAcrossADpiChangeKeepsThePointerOnTheBanner) {
+    if (DpiRun() != L"pm") {
+        EXPECT_EQ(RunAgain(L"EndToEndDpi.AMoveAcrossADpiChangeKeepsThePointerOnTheBanner", L"pm"), 0u) << "the per-monitor aware run failed";
+        return;
+    }
+    if (SystemDpi() != 96) GTEST_SKIP() << "measured from a screen of 96 DPI";
+    VelkoraApp app;
+    ASSERT_TRUE(app.Start());
+    RECT start;
+    GetWindowRect(app.Main(), &start);
+    POINT grip{start.left + 100, start.top + 16};  // on the banner, clear of the labels
+    input::MoveTo(grip);
+    input::Button(grip, MOUSEEVENTF_RIGHTDOWN);
+    input::MoveTo({grip.x + 20, grip.y + 10});
+    Sleep(200);
+    app.Sync();
+    TellDpi(app, 144);
+    input::MoveTo({grip.x + 40, grip.y + 20});
+    Sleep(200);
+    app.Sync();
+    POINT pointer;
+    GetCursorPos(&pointer);
+    RECT moved;
+    GetWindowRect(app.Main(), &moved);
+    input::Button(pointer, MOUSEEVENTF_RIGHTUP);
+    EXPECT_EQ(moved.right - moved.left, 606);
+    EXPECT_NEAR(pointer.x - moved.left, 150, 1);
+    EXPECT_NEAR(pointer.y - moved.top, 24, 1);
+    TellDpi(app, 96);
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app.Proc().Exited(5000));
+}
+
+// Started at a high DPI on a screen too small for the window, the banner (the
+// one handle to drag it by, with "X") lies on the work area.
+TEST(EndToEndDpi, AStartAtAHighDpiKeepsTheBannerOnTheScreen) {
+    for (const DWORD dpi : {144, 192}) {
+        const ScreenDpi screen(dpi);
+        VelkoraApp app;
+        ASSERT_TRUE(app.Start());
+        RECT window{};
+        GetWindowRect(app.Main(), &window);
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        POINT x = app.ScreenPoint("Label71");
+        EXPECT_GE(window.top, work.top) << dpi;
+        EXPECT_TRUE(PtInRect(&work, x)) << dpi << ": \"X\" at " << x.x << "," << x.y;
+        PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(app.Proc().Exited(5000));
+    }
 }
 
 TEST(Resources, IconHoldsSixImagesAndTheCursorItsHotSpot) {

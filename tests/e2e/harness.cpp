@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <shellapi.h>
+#include <winternl.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -89,6 +90,18 @@ double CpuMs(unsigned long pid) {
     for (int i = 3; fields >> field && i <= 15; ++i)
         if (i == 14 || i == 15) ticks += std::atof(field.c_str());  // utime, stime
     return ticks * 10;  // USER_HZ is 100
+}
+
+long HandleCount(DWORD pid) {
+    std::vector<char> buffer(1 << 20);
+    ULONG length = 0;
+    if (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) != 0)
+        return -1;
+    for (auto* p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buffer.data());;
+         p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(reinterpret_cast<char*>(p) + p->NextEntryOffset)) {
+        if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)) == pid) return static_cast<long>(p->HandleCount);
+        if (p->NextEntryOffset == 0) return -1;
+    }
 }
 
 }  // namespace host

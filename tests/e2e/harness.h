@@ -29,6 +29,9 @@ std::string ReadFile(const std::wstring& path);
 unsigned long Pid(const std::string& needle);  // the host pid whose command line holds it; 0 when none
 double CpuMs(unsigned long pid);              // user and system time, in 10 ms ticks
 double RssAnonKb(unsigned long pid);
+// The system's handle count of a Windows process (GetProcessHandleCount
+// answers 0 under Wine, the process list does not); -1 when not found.
+long HandleCount(DWORD pid);
 }  // namespace host
 
 class Process {

@@ -63,12 +63,16 @@ TEST_F(Com, TheReadersEnumeratorKeepsItsContractAtEveryEdge) {
     ASSERT_NE(window, nullptr);
     auto controls = std::make_shared<Form1Controls>(window, GetModuleHandleW(nullptr), 96, nullptr, nullptr);
     controls->Create();
-    IAccessible* client = nullptr;
+    IAccessible* client = controls->ClientObject();
+    ASSERT_NE(client, nullptr);
+    client->AddRef();
     IEnumVARIANT* walk = nullptr;
-    ASSERT_EQ(ObjectFromLresult(ClientAccessibleObject(0, controls->ReaderTree()), __uuidof(IAccessible), 0,
-                                reinterpret_cast<void**>(&client)),
-              S_OK);
     ASSERT_EQ(client->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&walk)), S_OK);
+    const auto references = [](IUnknown* object) {
+        object->AddRef();
+        return object->Release();
+    };
+    const ULONG clientBefore = references(client);
     // The name of what it handed out, and of the child with that id asked of the client.
     auto name = [&](VARIANT item, long id) {
         VARIANT self{}, child{};
@@ -132,10 +136,40 @@ TEST_F(Com, TheReadersEnumeratorKeepsItsContractAtEveryEdge) {
     EXPECT_TRUE(name(item, 4));
     VariantClear(&item);
     copy->Release();
+    // Every reference the walk handed out was taken back; each child's parent
+    // is the client object itself, every time it is asked.
+    EXPECT_EQ(references(client), clientBefore);
+    IAccessible* label = controls->ElementObject(*controls->Children().back().element);
+    ASSERT_NE(label, nullptr);
+    const ULONG labelBefore = references(label);
+    IUnknown* clientItself = nullptr;
+    client->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&clientItself));
+    for (int i = 0; i < 2; ++i) {
+        IDispatch* parent = nullptr;
+        ASSERT_EQ(label->get_accParent(&parent), S_OK);
+        IUnknown* parentItself = nullptr;
+        parent->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&parentItself));
+        EXPECT_EQ(parentItself, clientItself);
+        parentItself->Release();
+        parent->Release();
+    }
+    clientItself->Release();
+    EXPECT_EQ(references(label), labelBefore);
+    EXPECT_EQ(references(client), clientBefore);
+    // Held after the window is gone, the objects answer errors.
+    label->AddRef();
     walk->Release();
-    client->Release();
     controls.reset();
     DestroyWindow(window);
+    VARIANT self{};
+    self.vt = VT_I4;
+    BSTR gone = nullptr;
+    EXPECT_TRUE(FAILED(label->get_accName(self, &gone)));
+    long count = -1;
+    client->get_accChildCount(&count);
+    EXPECT_EQ(count, 0);
+    label->Release();
+    client->Release();
 }
 
 TEST(NumberText, MatchesVarBstrFromR8OnManyMegabyteFigures) {
