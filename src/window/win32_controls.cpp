@@ -85,11 +85,11 @@ LRESULT Win32Child::OnGetObject(WPARAM flags, LPARAM objectId) {
 }
 
 HBRUSH Win32Child::OnControlColor(HDC dc) {
-    if (spec_.back.type == Color::Type::Default) return nullptr;
-    SetTextColor(dc, IsWindowEnabled(hwnd_) ? ColorOf(spec_.fore, GetSysColor(COLOR_WINDOWTEXT)) : GetSysColor(COLOR_GRAYTEXT));
-    const COLORREF back = ColorOf(spec_.back, GetSysColor(COLOR_WINDOW));
-    SetBkColor(dc, back);
-    return host_.Paints().Brush(back);
+    const Look look = host_.Paints().LookOf(&spec_, IsWindowEnabled(hwnd_) != FALSE);
+    if (look.ownColors) return nullptr;
+    SetTextColor(dc, Ref(look.text));
+    SetBkColor(dc, Ref(look.back));
+    return host_.Paints().Brush(Ref(look.back));
 }
 
 Win32CheckBox::Win32CheckBox(Win32ControlHost& host, const ControlSpec& spec) : Win32Control(host, spec) {
@@ -135,9 +135,10 @@ LRESULT Win32CommandButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
 void Win32CommandButton::OnDrawItem(const DRAWITEMSTRUCT& item) {
     RECT r = item.rcItem;
     HDC dc = item.hDC;
-    FillRect(dc, &r, host_.Paints().Brush(ColorOf(spec_.back, GetSysColor(COLOR_BTNFACE))));
+    const Look look = host_.Paints().LookOf(&spec_, !(item.itemState & ODS_DISABLED));
+    FillRect(dc, &r, host_.Paints().Brush(Ref(look.back)));
     if (isDefault_) {
-        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        FrameRect(dc, &r, host_.Paints().Brush(Ref(look.edge)));
         InflateRect(&r, -1, -1);
     }
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
@@ -145,7 +146,7 @@ void Win32CommandButton::OnDrawItem(const DRAWITEMSTRUCT& item) {
     const std::wstring caption = Wide(WindowText(hwnd_));
     HGDIOBJ oldFont = SelectObject(dc, host_.Paints().Font(spec_.font));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    SetTextColor(dc, Ref(look.text));
     RECT text = r;
     if (pressed) OffsetRect(&text, 1, 1);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,

@@ -17,7 +17,7 @@ LRESULT MainWindow::OnPaint() {
     HDC dc = buffer ? memory : target;
     HGDIOBJ oldBitmap = buffer ? SelectObject(memory, buffer.get()) : nullptr;
 
-    FillRect(dc, &client, controls_->Paints().Brush(ColorOf(kFormBack, 0)));
+    FillRect(dc, &client, controls_->Paints().Brush(Ref(controls_->Paints().LookOf(nullptr, true).back)));
     const bool focusCues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
     for (const Win32Windowless* painted : controls_->Painted()) painted->Paint(dc, focusCues);
 

@@ -97,6 +97,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE: return OnSize(static_cast<UINT>(wParam));
         case WM_ENABLE: return OnEnable();
         case WM_DPICHANGED: return OnDpiChanged(wParam, lParam);
+        case WM_SYSCOLORCHANGE: return OnColorsChanged(message, wParam, lParam);
+        case WM_SETTINGCHANGE: return OnColorsChanged(message, wParam, lParam);
+        case WM_THEMECHANGED: return OnColorsChanged(message, wParam, lParam);
         case kRestoreSize: return OnRestoreSize();
         case Form1Controls::kActMessage: return OnAct(wParam);
         default: return Default(message, wParam, lParam);
@@ -106,6 +109,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT MainWindow::OnCreate() {
     platform_.SetOwner(hwnd_);
     controls_ = std::make_shared<Form1Controls>(hwnd_, instance_, dpi_, icons_.tray.get(), [this] { FocusMoved(); });
+    controls_->Paints().SetScheme(SystemScheme(highContrastOn_()));
     controls_->Create();
     FocusMoved();
     form_ = std::make_unique<Form1>(platform_, *controls_);
@@ -192,6 +196,22 @@ LRESULT MainWindow::OnRegistered(UINT message, WPARAM wParam) {
         SetTimer(hwnd_, kHandOverTimer, USER_TIMER_MINIMUM, nullptr);
     }
     return 0;
+}
+
+// Told when the user's colours or contrast change (WM_SYSCOLORCHANGE, which
+// the common controls want passed on; WM_SETTINGCHANGE, for
+// SPI_SETHIGHCONTRAST and "ImmersiveColorSet" among others; WM_THEMECHANGED):
+// whatever it says, the setting is asked again. Nothing but the colours changes.
+LRESULT MainWindow::OnColorsChanged(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOLORCHANGE)
+        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageW(child, WM_SYSCOLORCHANGE, wParam, lParam);
+    const Scheme now = SystemScheme(highContrastOn_());
+    if (now.highContrast != controls_->Paints().Scheme().highContrast || now.system != controls_->Paints().Scheme().system) {
+        controls_->Paints().SetScheme(now);
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+    return Default(message, wParam, lParam);
 }
 
 LRESULT MainWindow::OnHandedOver() {

@@ -25,10 +25,13 @@ namespace velkora {
 
 class MainWindow final : public Window {
 public:
-    // `dpiOf` tells the DPI a window is shown at (tests stand in for a
-    // monitor of another DPI with it).
+    // `dpiOf` tells the DPI a window is shown at, `highContrastOn` whether
+    // the user has high contrast on (tests stand in for a monitor of another
+    // DPI and for the setting, which Wine never turns on, with them).
     using DpiOf = int (*)(HWND);
-    explicit MainWindow(Win32Platform& platform, DpiOf dpiOf = DpiOfWindow) : platform_(platform), dpiOf_(dpiOf) {}
+    using HighContrastOf = bool (*)();
+    explicit MainWindow(Win32Platform& platform, DpiOf dpiOf = DpiOfWindow, HighContrastOf highContrastOn = HighContrastOn)
+        : platform_(platform), dpiOf_(dpiOf), highContrastOn_(highContrastOn) {}
     ~MainWindow() override;
 
     // Creates the window and its controls, raises the load event, then shows
@@ -77,6 +80,9 @@ private:
     LRESULT OnEnable();
     LRESULT OnDpiChanged(WPARAM dpis, LPARAM suggested);
     LRESULT OnHandedOver();
+    // The system's colours, or the high-contrast setting, may have changed:
+    // read again, and drawn again at once when they did.
+    LRESULT OnColorsChanged(UINT message, WPARAM wParam, LPARAM lParam);
 
     // The window's icons, and the notification area's picture, for one DPI.
     struct Icons {
@@ -99,6 +105,7 @@ private:
 
     Win32Platform& platform_;
     DpiOf dpiOf_;
+    HighContrastOf highContrastOn_;
     HINSTANCE instance_ = nullptr;
     bool loaded_ = false;  // the load handler has run: the shell's and a second start's requests are taken
     int dpi_ = 96;

@@ -71,13 +71,20 @@ HGLOBAL CopyResource(HINSTANCE instance, int resourceId, DWORD& size) {
 
 }  // namespace
 
-COLORREF ColorOf(Color c, COLORREF fallback) {
-    switch (c.type) {
-        case Color::Type::Rgb: return RGB(c.r, c.g, c.b);
-        case Color::Type::System: return GetSysColor(c.systemIndex);
-        case Color::Type::Default: break;
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) && (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+Scheme SystemScheme(bool highContrast) {
+    Scheme scheme;
+    scheme.highContrast = highContrast;
+    for (std::size_t i = 0; i < scheme.system.size(); ++i) {
+        const COLORREF c = GetSysColor(static_cast<int>(i));
+        scheme.system[i] = Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
     }
-    return fallback;
+    return scheme;
 }
 
 HFONT Win32Paints::Font(FontId id) {

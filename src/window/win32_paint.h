@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "window/appearance.h"
 #include "window/form1_layout.h"
 
 namespace velkora {
@@ -25,8 +26,12 @@ template <class Handle>
 using UniqueGdi = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
-// A colour of the description; `fallback` stands for "the control's default".
-COLORREF ColorOf(Color color, COLORREF fallback);
+inline COLORREF Ref(Rgb c) { return RGB(c.r, c.g, c.b); }
+
+// The system's colours now, and whether the user has high contrast on
+// (SPI_GETHIGHCONTRAST), the one place the program reads the setting.
+bool HighContrastOn();
+Scheme SystemScheme(bool highContrast);
 
 class Win32Paints {
 public:
@@ -37,6 +42,11 @@ public:
     HFONT Font(FontId id);       // made on first use; every Turkish letter renders
     HBRUSH Brush(COLORREF color);  // one brush per colour
     int Dpi() const { return dpi_; }
+    // The colours everything is drawn in (appearance.h), and the look of a
+    // control of the description, or of the window itself (null).
+    const velkora::Scheme& Scheme() const { return scheme_; }
+    void SetScheme(const velkora::Scheme& scheme) { scheme_ = scheme; }
+    Look LookOf(const ControlSpec* spec, bool enabled) const { return velkora::LookOf(spec, enabled, scheme_); }
     // From now on fonts are made for `dpi`. The fonts made so far are handed
     // back: controls still show them until they are given the new ones.
     std::map<FontId, UniqueGdi<HFONT>> Rescale(int dpi) {
@@ -46,6 +56,7 @@ public:
 
 private:
     int dpi_;
+    velkora::Scheme scheme_ = SystemScheme(false);
     std::map<FontId, UniqueGdi<HFONT>> fonts_;
     std::map<COLORREF, UniqueGdi<HBRUSH>> brushes_;
 };

@@ -43,9 +43,10 @@ void Win32Label::InvalidateMarkArea() const {
 
 void Win32Label::Paint(HDC dc, bool focusCues) const {
     const std::wstring caption = Wide(caption_);
+    const Look look = host_.Paints().LookOf(&spec_, enabled_);
     HGDIOBJ oldFont = SelectObject(dc, host_.Paints().Font(spec_.font));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorOf(spec_.fore, GetSysColor(COLOR_WINDOWTEXT)));
+    SetTextColor(dc, Ref(look.text));
     // A label with room for two lines wraps its words; a one-line label keeps
     // its text on one line, even past its right edge.
     TEXTMETRICW metrics{};
@@ -54,6 +55,12 @@ void Win32Label::Paint(HDC dc, bool focusCues) const {
     const UINT format = DT_NOPREFIX | (spec_.align == Align::Center ? DT_CENTER : DT_LEFT) |
                         (wraps ? DT_WORDBREAK : DT_SINGLELINE | DT_NOCLIP);
     RECT r = rect_;
+    if (look.fillsBack) {  // on the banner: the scheme's background behind the text
+        RECT behind = rect_;
+        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &behind, format | DT_CALCRECT);
+        InflateRect(&behind, 1, 0);
+        FillRect(dc, &behind, host_.Paints().Brush(Ref(look.back)));
+    }
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, format);
     if (focusMark_ && focusCues) {
         RECT text = rect_;
@@ -110,7 +117,7 @@ bool Win32Image::Press(int, bool) {
 
 void Win32Line::Paint(HDC dc, bool) const {
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
-    const COLORREF oldColor = SetDCPenColor(dc, RGB(128, 128, 128));
+    const COLORREF oldColor = SetDCPenColor(dc, Ref(host_.Paints().LookOf(&spec_, true).text));
     MoveToEx(dc, rect_.left, rect_.top, nullptr);
     LineTo(dc, rect_.right - 1, rect_.bottom - 1);
     SetDCPenColor(dc, oldColor);

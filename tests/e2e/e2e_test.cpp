@@ -942,6 +942,32 @@ TEST(EndToEndReader, UnclaimedRequestsLeaveNothingBehind) {
     EXPECT_TRUE(app.Proc().Exited(5000));
 }
 
+// The messages that say colours or contrast may have changed (from another
+// process here, as the system sends them) change nothing else: nothing is
+// published, typed or ticked, and a reader hears no new name.
+TEST_F(EndToEnd, AColourChangeRepaintsAndChangesNothingElse) {
+    app.Click("Check5");
+    const Text typed = app.TextOf("Text3");
+    g_told.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnTold, app.Proc().Id(), 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    const wchar_t immersive[] = L"ImmersiveColorSet";
+    for (int round = 0; round < 20; ++round) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(app.Main(), WM_SYSCOLORCHANGE, 0, 0, SMTO_BLOCK, 3000, &result);
+        SendMessageTimeoutW(app.Main(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_BLOCK, 3000, &result);
+        SendMessageTimeoutW(app.Main(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(immersive), SMTO_BLOCK, 3000, &result);
+        SendMessageTimeoutW(app.Main(), WM_THEMECHANGED, 0, 0, SMTO_BLOCK, 3000, &result);
+    }
+    Listen(500);
+    UnhookWinEvent(hook);
+    EXPECT_EQ(receiver.Count(), 0u);
+    EXPECT_EQ(SendMessageW(app.Child("Check5"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(app.TextOf("Text3"), typed);
+    EXPECT_TRUE(g_told.empty());
+    EXPECT_FALSE(app.Proc().Exited(0));
+}
+
 HWND MessageBoxOf(DWORD process) {
     for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
         DWORD owner = 0;

@@ -73,7 +73,8 @@ const char* const kTargets[] = {"Image2", "Label14", "Label71", "Option1", "Opti
                                 "List1", "Text2", "Command3", "Command7", "Command6", "Command2", "Command1", "Label13"};
 const WORD kKeys[] = {VK_TAB, VK_TAB, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_RETURN, VK_ESCAPE, VK_BACK,
                       VK_DELETE, VK_HOME, VK_END, 'V', VK_INSERT, 'X', 'Z'};
-const UINT kBroadcasts[] = {WM_SETTINGCHANGE, WM_TIMECHANGE, WM_DISPLAYCHANGE, WM_THEMECHANGED, 0 /* TaskbarCreated */};
+const UINT kBroadcasts[] = {WM_SETTINGCHANGE, WM_TIMECHANGE, WM_DISPLAYCHANGE, WM_THEMECHANGED, 0 /* TaskbarCreated */,
+                            WM_SYSCOLORCHANGE};
 const wchar_t* const kLetters[] = {L"a", L"ğ", L"ş", L"İ", L"ı", L"ç", L"ö", L"Ü", L"\U0001F600", L"z", L"5", L"\U0001F44D"};
 
 std::wstring ClipboardText(int which) {
