@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds the 32-bit program and its benchmarks and prints their figures,
 # measured under Wine on a virtual display: the cost of a publish, the
-# footprint against two floors (three runs of each), and a soak of 100,000
+# footprint against three floors (three runs of each) and the start by
+# phase, delivery while messengers stall or hang, a soak of 100,000
 # publishes, and delivery to up to 2,000 messenger windows. Prints figures
 # only (the receivers' lines go to build/logs/bench-receivers.log); never
 # fails on a figure. About 20 minutes with the defaults; --real-time adds a
@@ -39,7 +40,7 @@ echo "=== delivery to 1, 10, 100 and 2,000 messenger windows"
 wine build/win32/bench/delivery_bench.exe 2>/dev/null | figures
 echo "=== delivery while it waits: healthy, stalling and hung messengers, one publish a second"
 wine build/win32/bench/wait_bench.exe 2>/dev/null | figures
-echo "=== footprint against the floors (idle ${idle} s, ${runs} runs)"
+echo "=== footprint against the three floors (idle ${idle} s, ${runs} runs), and the start by phase"
 wine build/win32/bench/footprint_bench.exe "$idle" "$runs" 2>/dev/null | figures
 echo "=== soak: 100,000 publishes of the memory source, driven as fast as they go"
 wine build/win32/bench/soak_bench.exe 100000 2>/dev/null | figures

@@ -7,6 +7,7 @@
 
 #include "platform/win32_platform.h"
 #include "window/win32_main_window.h"
+#include "window/win32_startup.h"
 
 #if defined(__GLIBCXX__)
 // Every window procedure stands behind the error barrier; an exception that
@@ -60,7 +61,15 @@ bool HandOverToRunningCopy(HANDLE mark) {
 
 }  // namespace
 
+#ifdef VELKORA_PHASES
+void TellPhases();  // the start-up benchmark's build: bench/phases.cpp
+#endif
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+#ifdef VELKORA_PHASES
+    TellPhases();
+#endif
+    velkora::StartupPhase("WinMain");
     // Owned by this thread while this copy's window lasts.
     HANDLE oneCopy = CreateMutexW(nullptr, TRUE, L"Local\\Velkora.OneCopy");
     if (oneCopy && GetLastError() == ERROR_ALREADY_EXISTS && HandOverToRunningCopy(oneCopy)) return 0;
@@ -77,6 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         velkora::MainWindow window(platform);
         try {
             window.Create(instance, showCommand);
+            velkora::StartupPhase("shown");
         } catch (...) {
             // The window cannot be had: said in a message, and a non-zero exit.
             platform.EndWithError(velkora::errors::CurrentError());

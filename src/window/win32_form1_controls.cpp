@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "resource_ids.h"
+#include "window/win32_startup.h"
 
 namespace velkora {
 
@@ -26,6 +27,7 @@ void Form1Controls::Create() {
             }
             case Kind::Image: {
                 auto image = std::make_unique<Win32Image>(host, s, IDR_BANNER);
+                StartupPhase("banner loaded");
                 painted_.push_back(image.get());
                 control = std::move(image);
                 break;
@@ -66,6 +68,7 @@ void Form1Controls::Create() {
     }
     controls_.emplace("Form1", std::make_unique<Win32Form>(window_));
     OrderForReader();
+    StartupPhase("controls made");
 }
 
 void Form1Controls::OrderForReader() {

@@ -3,6 +3,9 @@
 // them.
 #include "window/win32_main_window.h"
 
+#include <algorithm>
+#include "window/win32_startup.h"
+
 namespace velkora {
 
 LRESULT MainWindow::OnPaint() {
@@ -19,7 +22,14 @@ LRESULT MainWindow::OnPaint() {
 
     FillRect(dc, &client, controls_->Paints().Brush(Ref(controls_->Paints().LookOf(nullptr, true).back)));
     const bool focusCues = (SendMessageW(hwnd_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
-    for (const Win32Windowless* painted : controls_->Painted()) painted->Paint(dc, focusCues);
+    // Only what lies where the window is drawn again: the labels that hold
+    // text beyond the window's edge are never drawn, nor their fonts made.
+    RECT meets{};
+    for (const Win32Windowless* painted : controls_->Painted()) {
+        RECT area = painted->Rect();
+        area.right = std::max(area.right, client.right);  // a one-line caption may run past its right edge
+        if (IntersectRect(&meets, &area, &ps.rcPaint)) painted->Paint(dc, focusCues);
+    }
 
     if (buffer) {
         BitBlt(target, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
@@ -29,6 +39,7 @@ LRESULT MainWindow::OnPaint() {
     buffer.reset();
     if (memory) DeleteDC(memory);
     EndPaint(hwnd_, &ps);
+    StartupPhase("painted");
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "resource_ids.h"
 #include "window/win32_dpi.h"
+#include "window/win32_startup.h"
 
 namespace velkora {
 
@@ -51,6 +52,7 @@ void MainWindow::Create(HINSTANCE instance, int showCommand) {
     // start maximised, it keeps its fixed size.
     form_->Form.Load();
     loaded_ = true;
+    StartupPhase("loaded");
     switch (showCommand) {
         case SW_HIDE: case SW_SHOWMINIMIZED: case SW_MINIMIZE: case SW_SHOWMINNOACTIVE: case SW_FORCEMINIMIZE:
             ShowWindow(hwnd_, SW_HIDE);  // the first show, so that no later one takes the start state
